@@ -1,0 +1,215 @@
+// The history loop: the photon source, the transport through the phantom
+// and the scoring on the entrance disc, written once for the three phantom
+// shapes and for both coefficient look-ups (the reference and the fast one).
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+
+#include "data_files.h"
+#include "geometry.h"
+#include "physics.h"
+#include "rng.h"
+
+namespace bsf {
+
+// Radius^2 (cm^2) of the scoring disc on the entrance plane around the axis.
+inline constexpr float kDiscRadius2 = 0.25f;
+
+// Lowest spectrum bin that is simulated: bins 1-9 (below 5 keV) never are.
+inline constexpr int kFirstSimulatedBin = 10;
+
+// The six dose tallies. Each contribution is formed in single precision; the
+// sums are double precision, because tens of millions of float additions
+// would lose the small contributions against the large sum.
+struct Tallies {
+  double PrimaryAir = 0.0;
+  double PrimarySoftTissue = 0.0;
+  double PrimarySkin = 0.0;
+  double BackscatterAir = 0.0;
+  double BackscatterSoftTissue = 0.0;
+  double BackscatterSkin = 0.0;
+};
+
+// The three backscatter factors, air dose, soft-tissue dose, skin dose:
+// (backscatter + primary) / primary, medium by medium.
+struct BackscatterFactors {
+  double air;
+  double soft_tissue;
+  double skin;
+};
+
+BackscatterFactors backscatter_factors(const Tallies& t);
+
+// The source: a point focus at (0, 0, -F) and the quadrant x > 0, y > 0 of
+// the field on the entrance plane. By the symmetry of field and phantom the
+// quadrant stands for the whole field, and the factors are ratios, so no
+// factor of four enters anywhere.
+struct SourceSetup {
+  float F;           // focus-surface distance, cm
+  float HalfFieldX;  // half field width at the entrance plane along x, cm
+  float HalfFieldY;  // along y, cm
+};
+
+template <class Phantom>
+SourceSetup make_source(const RunConditions& rc, const Phantom& phantom)
+{
+  SourceSetup s;
+  s.F = rc.FocusSurfaceDistance;
+  s.HalfFieldX = rc.FieldShort * rc.FocusSurfaceDistance * 0.5f / rc.FocusReceptorDistance;
+  s.HalfFieldY = rc.FieldLong * rc.FocusSurfaceDistance * 0.5f / rc.FocusReceptorDistance;
+  s.HalfFieldX = phantom.cap_half_field_x(s.HalfFieldX);
+  return s;
+}
+
+// Number of histories of a bin: w * HistoryCount in single precision,
+// truncated (and held within the 32-bit range).
+inline std::int32_t histories_in_bin(float weight, std::int32_t history_count)
+{
+  const float n = weight * static_cast<float>(history_count);
+  if (!(n < 2147483647.0f)) return n > 0.0f ? 2147483647 : 0;
+  return static_cast<std::int32_t>(n);
+}
+
+template <class Phantom, class Lookup>
+class HistoryLoop {
+ public:
+  HistoryLoop(const Phantom& phantom, const SourceSetup& source, const SoftTissueData& tissue,
+              const AbsorptionTable& absorption, LaggedFibonacci& rng)
+      : phantom_(phantom), src_(source), lookup_(tissue, absorption), rng_(rng)
+  {
+  }
+
+  // Runs the whole spectrum: for every bin k = 10 ... 300 with at least one
+  // history, calls `on_bin(k)` (the progress line) and runs its histories.
+  void run(const Spectrum& spectrum, std::int32_t history_count,
+           const std::function<void(int)>& on_bin = {})
+  {
+    for (int k = kFirstSimulatedBin; k <= kEnergyBins; ++k) {
+      const std::int32_t n = histories_in_bin(spectrum.weight[static_cast<std::size_t>(k)], history_count);
+      if (n <= 0) continue;
+      if (on_bin) on_bin(k);
+      run_bin(k, n);
+    }
+  }
+
+  // Runs n histories at the energy of bin k, 0.5*k keV.
+  void run_bin(int k, std::int32_t n)
+  {
+    const float e0 = 0.5f * static_cast<float>(k);
+    lookup_.set_source_energy(e0);
+    for (std::int32_t h = 0; h < n; ++h) history(e0);
+  }
+
+  const Tallies& tallies() const { return tallies_; }
+
+ private:
+  // One history: a source point on the field quadrant, the entry point, the
+  // primary score, then the transport until the photon is gone.
+  void history(float e)
+  {
+    const float f = src_.F;
+    float x0, y0;
+    Point p;
+    for (;;) {
+      const float r1 = rng_.draw();
+      const float r2 = rng_.draw();
+      x0 = r1 * src_.HalfFieldX;
+      y0 = r2 * src_.HalfFieldY;
+      if (!(x0 * y0 > 0.0f)) continue;  // a draw of exactly 0
+      const auto hit = phantom_.entry(x0, y0, f);
+      if (hit) {
+        p = *hit;
+        break;
+      }
+      if constexpr (Phantom::kRedrawOnMiss) continue;
+      else return;  // counts as a history and scores nothing
+    }
+    const float source_weight = f * f / (y0 * y0 + f * f + x0 * x0);
+
+    // Start direction: from the focus towards (x0, y0, 0).
+    const float rho0 = std::sqrt(x0 * x0 + y0 * y0);
+    const float d = std::sqrt(rho0 * rho0 + f * f);
+    Direction dir;
+    dir.cos_phi = x0 / rho0;
+    dir.sin_phi = y0 / rho0;
+    dir.cos_theta = f / d;
+    dir.sin_theta = rho0 / d;
+
+    // Primary dose: the photon crosses the disc on its way in, before and
+    // regardless of what it does in the phantom.
+    if (x0 * x0 + y0 * y0 <= kDiscRadius2) {
+      const DoseCoefficients mu = lookup_.primary_dose(e);
+      tallies_.PrimaryAir += static_cast<double>(e * mu.air);
+      tallies_.PrimarySoftTissue += static_cast<double>(e * mu.soft);
+      tallies_.PrimarySkin += static_cast<double>(e * mu.skin);
+    }
+
+    transport(e, p, dir, source_weight);
+  }
+
+  // Free flights and interactions until the photon is absorbed, falls below
+  // the cut-off or leaves the phantom.
+  void transport(float e, Point p, Direction dir, float source_weight)
+  {
+    for (;;) {
+      if (e < kCutoffEnergy) return;
+      const TissueCoefficients mu = lookup_.tissue(e);
+
+      float r1, r2;
+      do {
+        r1 = rng_.draw();
+        r2 = rng_.draw();
+      } while (!(r1 > 0.0f));
+      const float s = -std::log(r1) / mu.mu_total;
+      const float x1 = p.x + s * dir.sin_theta * dir.cos_phi;
+      const float y1 = p.y + s * dir.sin_theta * dir.sin_phi;
+      const float z1 = p.z + s * dir.cos_theta;
+
+      switch (phantom_.classify(x1, y1, z1)) {
+        case Region::Lost:
+          return;
+        case Region::Out:
+          score_backscatter(e, p, dir, source_weight);
+          return;
+        case Region::Inside:
+          p = {x1, y1, z1};
+          break;
+      }
+
+      if (r2 < mu.p_photo) return;  // photoelectric absorption
+      const Scatter sc = r2 < mu.p_photo_coherent ? sample_rayleigh(e, lookup_, rng_)
+                                                  : sample_compton(e, lookup_, rng_);
+      e = sc.energy;
+      if (e < kCutoffEnergy) return;  // before the azimuth is drawn
+      const float psi = 2.0f * kPi * rng_.draw();
+      dir = rotate(dir, sc.sin_angle, sc.cos_angle, std::sin(psi), std::cos(psi));
+    }
+  }
+
+  // A photon that left through the front: scored if its line, followed back
+  // from the flight's start point, meets the entrance plane within the disc.
+  // The weight 1/|cos theta| turns a crossing of the plane into fluence.
+  void score_backscatter(float e, const Point& p, const Direction& dir, float source_weight)
+  {
+    if (!(dir.cos_theta < 0.0f)) return;  // moving away from the source
+    const float t = -p.z / dir.cos_theta;
+    const float xs = p.x + t * dir.sin_theta * dir.cos_phi;
+    const float ys = p.y + t * dir.sin_theta * dir.sin_phi;
+    if (xs * xs + ys * ys > kDiscRadius2) return;
+    const DoseCoefficients mu = lookup_.dose(e);
+    const float c = std::fabs(dir.cos_theta);
+    tallies_.BackscatterAir += static_cast<double>(e * mu.air * source_weight / c);
+    tallies_.BackscatterSoftTissue += static_cast<double>(e * mu.soft * source_weight / c);
+    tallies_.BackscatterSkin += static_cast<double>(e * mu.skin * source_weight / c);
+  }
+
+  const Phantom& phantom_;
+  SourceSetup src_;
+  Lookup lookup_;
+  LaggedFibonacci& rng_;
+  Tallies tallies_;
+};
+
+}  // namespace bsf
