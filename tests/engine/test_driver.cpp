@@ -1,0 +1,276 @@
+// A whole engine run in-process: the console lines, the result file, the
+// Enter wait and the failures before the loop.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "driver.h"
+#include "support.h"
+
+namespace bsf {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ScratchDir;
+
+struct RunOutput {
+  int status;
+  std::string out;
+  std::string err;
+  std::string input_left;  // what the run left unread on its input
+};
+
+template <class Phantom = Racetrack>
+RunOutput run_in(const fs::path& dir, const std::string& input = "\n")
+{
+  std::ostringstream out, err;
+  std::istringstream in(input);
+  EngineIo io{out, err, in, dir, [] { return ClockReading{9, 5, 7}; }};
+  const int status = run_engine<Phantom>(io);
+  std::string rest((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return {status, out.str(), err.str(), rest};
+}
+
+bool contains(const std::string& s, std::string_view part) { return s.find(part) != std::string::npos; }
+
+TEST(EngineRun, CompleteRunWritesResultAndWaitsForEnter)
+{
+  ScratchDir d;
+  test::install_fixture(d.path(), "joken-korvane.txt");
+  const RunOutput r = run_in(d.path(), "\nleft over\n");
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(contains(r.out, " Start time = 9: 5: 7\r\n"));
+  EXPECT_TRUE(contains(r.out, " Finish time = 9: 5: 7\r\n"));
+  EXPECT_TRUE(contains(r.out, " Field size = 43.2 \x81\x7E" "35.6 [cm2]\r\n"));
+  EXPECT_TRUE(r.out.ends_with("  --- Calculation finished ---\r\n  ---    Hit Enter key     ---\r\n\r\n"
+                              "Stop - Program terminated.\r\n"));
+  EXPECT_EQ(r.input_left, "left over\n") << "exactly one line is read at the end";
+
+  // The three factors, as printed and as written, " 1.xxxx" each.
+  const std::string result = test::read_file(d.path() / "ResultBSF.txt");
+  ASSERT_EQ(result.size(), 27u);
+  for (int i = 0; i < 3; ++i) {
+    const std::string line = result.substr(static_cast<std::size_t>(i) * 9, 9);
+    EXPECT_EQ(line.substr(0, 3), " 1.");
+    EXPECT_EQ(line.substr(7), "\r\n");
+    const std::string value = line.substr(0, 7);
+    EXPECT_TRUE(contains(r.out, "= " + value + "\r\n")) << value;
+  }
+  // No temporary file is left behind.
+  int files = 0;
+  for (const auto& e : fs::directory_iterator(d.path())) files += e.is_regular_file();
+  EXPECT_EQ(files, 5);
+}
+
+TEST(EngineRun, StartTimeLineIsPrintedTwice)
+{
+  ScratchDir d;
+  test::install_fixture(d.path(), "joken-mirabek.txt");
+  int clock_calls = 0;
+  std::ostringstream out, err;
+  std::istringstream in("");
+  EngineIo io{out, err, in, d.path(), [&] {
+                return ++clock_calls == 1 ? ClockReading{23, 59, 58} : ClockReading{0, 0, 3};
+              }};
+  ASSERT_EQ(run_engine<Cylinder>(io), kExitOk);  // end of input counts as Enter
+  const std::string s = out.str();
+  const auto first = s.find(" Start time =23:59:58\r\n");
+  ASSERT_NE(first, std::string::npos);
+  const auto again = s.find(" Start time =23:59:58\r\n Finish time = 0: 0: 3\r\n");
+  EXPECT_NE(again, std::string::npos);
+  EXPECT_GT(again, first);
+  EXPECT_EQ(clock_calls, 2);
+}
+
+TEST(EngineRun, SameInputGivesSameResultFile)
+{
+  ScratchDir a, b;
+  test::install_fixture(a.path(), "joken-teslund.txt");
+  test::install_fixture(b.path(), "joken-teslund.txt");
+  const RunOutput ra = run_in<EllipticCylinder>(a.path());
+  const RunOutput rb = run_in<EllipticCylinder>(b.path());
+  EXPECT_EQ(ra.out, rb.out);
+  EXPECT_EQ(test::read_file(a.path() / "ResultBSF.txt"), test::read_file(b.path() / "ResultBSF.txt"));
+}
+
+TEST(EngineRun, BlankLinesAndExtraValuesInConditionsChangeNothing)
+{
+  ScratchDir plain, odd;
+  test::install_fixture(plain.path(), "joken-korvane.txt");
+  test::install_fixture(odd.path(), "joken-korvane.txt");
+  test::write_file(odd.path(), "joken.txt",
+                   test::crlf_lines({"", "020.0 5", "  ", "20,0", "080.0", "020.0", "080.0", "100.0",
+                                     "035.6", "", "043.2", "00000200000"}));
+  const RunOutput a = run_in(plain.path());
+  const RunOutput b = run_in(odd.path());
+  ASSERT_EQ(b.status, kExitOk) << b.err;
+  EXPECT_EQ(a.out, b.out);
+  EXPECT_EQ(test::read_file(plain.path() / "ResultBSF.txt"), test::read_file(odd.path() / "ResultBSF.txt"));
+}
+
+TEST(EngineRun, ReplacesAResultFileOfAnyLetterCase)
+{
+  ScratchDir d;
+  test::install_fixture(d.path(), "joken-korvane.txt");
+  test::write_file(d.path(), "resultbsf.txt", "old\r\n");
+  ASSERT_EQ(run_in(d.path()).status, kExitOk);
+  EXPECT_FALSE(fs::exists(d.path() / "ResultBSF.txt"));
+  EXPECT_NE(test::read_file(d.path() / "resultbsf.txt"), "old\r\n");
+}
+
+TEST(EngineRun, FindsDataFilesOfAnyLetterCase)
+{
+  ScratchDir d;
+  test::install_fixture(d.path(), "joken-korvane.txt");
+  fs::rename(d.path() / "Att_Coeff2020.dat", d.path() / "Att_coeff2020.dat");
+  fs::rename(d.path() / "ICRUSoft.dat", d.path() / "icrusoft.DAT");
+  EXPECT_EQ(run_in(d.path()).status, kExitOk);
+}
+
+// Failures before the loop: a message naming the file, the line and the
+// text at fault; no result file (an older one survives); no Enter wait.
+struct FailureCase {
+  const char* name;
+  std::function<void(const fs::path&)> damage;
+  std::vector<std::string> message_parts;
+};
+
+class EngineFailure : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(EngineFailure, StopsBeforeTheLoop)
+{
+  ScratchDir d;
+  test::install_fixture(d.path(), "joken-korvane.txt");
+  test::write_file(d.path(), "ResultBSF.txt", " 1.1111\r\n 1.2222\r\n 1.3333\r\n");
+  GetParam().damage(d.path());
+  const RunOutput r = run_in(d.path(), "typed ahead\n");
+  EXPECT_EQ(r.status, kExitInputError);
+  for (const auto& part : GetParam().message_parts) EXPECT_TRUE(contains(r.err, part)) << r.err;
+  EXPECT_FALSE(contains(r.out, "Monte Carlo Simulation >>>"));
+  EXPECT_FALSE(contains(r.out, "Hit Enter"));
+  EXPECT_EQ(r.input_left, "typed ahead\n") << "no Enter wait";
+  EXPECT_EQ(test::read_file(d.path() / "ResultBSF.txt"), " 1.1111\r\n 1.2222\r\n 1.3333\r\n");
+  EXPECT_FALSE(fs::exists(d.path() / "joken.txt") && GetParam().name == std::string("missing_joken"));
+}
+
+auto remove_file(const char* name)
+{
+  return [=](const fs::path& dir) { fs::remove(dir / name); };
+}
+
+auto replace_line(const char* file, int line, const char* text)
+{
+  return [=](const fs::path& dir) {
+    std::istringstream in(test::read_file(dir / file));
+    std::string out, l;
+    for (int n = 1; std::getline(in, l); ++n) out += (n == line ? std::string(text) + "\r" : l) + "\n";
+    test::write_file(dir, file, out);
+  };
+}
+
+auto write_joken(std::initializer_list<std::string_view> lines)
+{
+  const std::string text = test::crlf_lines(lines);
+  return [=](const fs::path& dir) { test::write_file(dir, "joken.txt", text); };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EngineFailure,
+    ::testing::Values(
+        FailureCase{"missing_joken", remove_file("joken.txt"), {"joken.txt", "not found"}},
+        FailureCase{"missing_spectrum", remove_file("X_SPCTL.dat"), {"X_SPCTL.dat", "not found"}},
+        FailureCase{"missing_tissue", remove_file("ICRUSoft.dat"), {"ICRUSoft.dat", "not found"}},
+        FailureCase{"missing_absorption", remove_file("Att_Coeff2020.dat"), {"Att_Coeff2020.dat", "not found"}},
+        FailureCase{"short_joken", write_joken({"020.0", "020.0", "080.0", "020.0"}),
+                    {"joken.txt", "line 5", "ends before", "focus-surface distance"}},
+        FailureCase{"unreadable_condition", replace_line("joken.txt", 3, "8O.0"),
+                    {"joken.txt", "line 3", "\"8O.0\""}},
+        FailureCase{"unreadable_history", replace_line("joken.txt", 9, "5.0E+07"),
+                    {"joken.txt", "line 9", "5.0E+07"}},
+        FailureCase{"unreadable_weight", replace_line("X_SPCTL.dat", 100, "0050.0, 0.0x123"),
+                    {"X_SPCTL.dat", "line 100", "0.0x123", "columns 8-15"}},
+        FailureCase{"short_spectrum", replace_line("X_SPCTL.dat", 300, ""),
+                    {"X_SPCTL.dat", "line 300"}},
+        FailureCase{"empty_spectrum",
+                    [](const fs::path& dir) {
+                      std::string s;
+                      for (int i = 1; i <= 300; ++i) {
+                        char b[32];
+                        std::snprintf(b, sizeof b, "%06.1f, 0.00000\r\n", 0.5 * i);
+                        s += b;
+                      }
+                      test::write_file(dir, "X_SPCTL.dat", s);
+                    },
+                    {"X_SPCTL.dat", "all 300 photon weights are 0"}},
+        FailureCase{"tissue_row_count", replace_line("ICRUSoft.dat", 1, " 40"),
+                    {"ICRUSoft.dat", "line 1", "40"}},
+        FailureCase{"tissue_zero_coefficient",
+                    replace_line("ICRUSoft.dat", 10, "  0.008003.3326E-010.0000E+001.0373E+01"),
+                    {"ICRUSoft.dat", "line 10", "incoherent coefficient is 0"}},
+        FailureCase{"tissue_truncated", replace_line("ICRUSoft.dat", 40, ""),
+                    {"ICRUSoft.dat", "line 40", "blank"}},
+        FailureCase{"absorption_not_rising",
+                    replace_line("Att_Coeff2020.dat", 7,
+                                 "     3.000   1.000000E+00   1.000000E+00   1.000000E+00   "
+                                 "1.000000E+00   1.000000E+00   1.000000E+00"),
+                    {"Att_Coeff2020.dat", "line 7", "does not rise"}},
+        FailureCase{"zero_field", replace_line("joken.txt", 7, "000.0"),
+                    {"joken.txt", "short-axis field size is 0"}},
+        FailureCase{"negative_distance", replace_line("joken.txt", 5, "-80.0"),
+                    {"joken.txt", "focus-surface distance is -80"}},
+        FailureCase{"zero_length", replace_line("joken.txt", 3, "0"),
+                    {"joken.txt", "racetrack length is 0"}},
+        FailureCase{"no_histories", replace_line("joken.txt", 9, "00000000000"),
+                    {"joken.txt", "history number is 0"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(EngineRun, NoPrimaryScoreGivesNoResult)
+{
+  ScratchDir d;
+  test::install_fixture(d.path(), "joken-korvane.txt");
+  test::write_file(d.path(), "ResultBSF.txt", " 1.1111\r\n 1.2222\r\n 1.3333\r\n");
+  replace_line("joken.txt", 9, "00000000100")(d.path());  // far too few to hit a 0.5 cm disc
+  const RunOutput r = run_in(d.path(), "\nleft\n");
+  EXPECT_EQ(r.status, kExitNoResult);
+  EXPECT_TRUE(contains(r.out, "larger history number"));
+  EXPECT_FALSE(contains(r.out, "Back Scatter Factor"));
+  EXPECT_TRUE(contains(r.out, "Hit Enter key"));
+  EXPECT_EQ(r.input_left, "left\n") << "waits for Enter so the message can be read";
+  EXPECT_EQ(test::read_file(d.path() / "ResultBSF.txt"), " 1.1111\r\n 1.2222\r\n 1.3333\r\n");
+}
+
+TEST(EngineRun, EchoFieldsOverflowToAsterisks)
+{
+  ScratchDir d;
+  test::install_fixture(d.path(), "joken-korvane.txt");
+  test::write_file(d.path(), "joken.txt",
+                   test::crlf_lines({"1000.0", "020.0", "080.0", "020.0", "080.0", "1500.0", "100.0",
+                                     "043.2", "02147483647"}));
+  fs::remove(d.path() / "X_SPCTL.dat");  // stop after the echo
+  const RunOutput r = run_in(d.path());
+  EXPECT_TRUE(contains(r.out, " a = ***** [cm]\r\n"));
+  EXPECT_TRUE(contains(r.out, " Focus - FPD distance   = ***** [cm]\r\n"));
+  EXPECT_TRUE(contains(r.out, " Field size = 43.2 \x81\x7E****"" [cm2]\r\n"));
+  EXPECT_TRUE(contains(r.out, " History number = 2147483647\r\n"));
+}
+
+TEST(ResultFile, WritesFourDecimalsInSevenColumns)
+{
+  ScratchDir d;
+  write_result_file(d.path(), {1.35214, 1.0, 12.34567});
+  EXPECT_EQ(test::read_file(d.path() / "ResultBSF.txt"), " 1.3521\r\n 1.0000\r\n12.3457\r\n");
+}
+
+TEST(ResultFile, UnwritableDirectoryIsReported)
+{
+  try {
+    write_result_file("/nonexistent-directory-for-test", {1.0, 1.0, 1.0});
+    FAIL() << "no error";
+  } catch (const InputError& e) {
+    EXPECT_TRUE(contains(e.what(), "ResultBSF.txt"));
+  }
+}
+
+}  // namespace
+}  // namespace bsf
