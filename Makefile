@@ -19,7 +19,7 @@ test: build
 	ctest --preset default
 
 bench: build
-	build/bin/bench-engine
+	build/bench/bench-engine
 
 clean:
 	rm -rf build build-debug

@@ -71,7 +71,7 @@ template <class Phantom>
 int run_engine(EngineIo& io)
 {
   Console con(io.out);
-  LaggedFibonacci rng;  // seeded, warm-up done: the same sequence in every run
+  TabulatedLaggedFibonacci rng;  // seeded, warm-up done: the same sequence in every run
 
   con.line();
   con.line(std::string(" Monte Carlo Simulation  --- ") + std::string(Phantom::kProgram) + " ---");
@@ -118,7 +118,7 @@ int run_engine(EngineIo& io)
   con.line("  *  Please wait a few minutes or tens of minutes  *");
   con.flush();
 
-  HistoryLoop<Phantom, FastLookup> loop(phantom, source, tissue, absorption, rng);
+  HistoryLoop<Phantom, FastPath> loop(phantom, source, tissue, absorption, rng);
   loop.run(spectrum, rc.HistoryCount, [&](int k) {
     con.line(format_int(k, 5) + " /" + format_int(spectrum.cutoff_bin, 4));
     con.flush();

@@ -72,11 +72,28 @@ inline std::int32_t histories_in_bin(float weight, std::int32_t history_count)
   return static_cast<std::int32_t>(n);
 }
 
-template <class Phantom, class Lookup>
+// The two ways through the loop. The reference path is the physics written
+// out literally: every look-up searched from row 2 with the logarithms taken
+// on the spot, every draw divided, every free path a logarithm. The fast path
+// tabulates what is fixed and caches what repeats; it draws the same numbers
+// and gives the same tallies to the last bit, which the tests check.
+struct ReferencePath {
+  using Rng = LaggedFibonacci;
+  using Lookup = ReferenceLookup;
+};
+struct FastPath {
+  using Rng = TabulatedLaggedFibonacci;
+  using Lookup = FastLookup;
+};
+
+template <class Phantom, class Path>
 class HistoryLoop {
  public:
+  using Rng = typename Path::Rng;
+  using Lookup = typename Path::Lookup;
+
   HistoryLoop(const Phantom& phantom, const SourceSetup& source, const SoftTissueData& tissue,
-              const AbsorptionTable& absorption, LaggedFibonacci& rng)
+              const AbsorptionTable& absorption, Rng& rng)
       : phantom_(phantom), src_(source), lookup_(tissue, absorption), rng_(rng)
   {
   }
@@ -157,12 +174,16 @@ class HistoryLoop {
       if (e < kCutoffEnergy) return;
       const TissueCoefficients mu = lookup_.tissue(e);
 
-      float r1, r2;
+      // Two numbers per flight, drawn again while the first is 0 (u > 0
+      // exactly when the integer drawn is above 0): the path length and the
+      // kind of interaction.
+      std::int32_t v1, v2;
       do {
-        r1 = rng_.draw();
-        r2 = rng_.draw();
-      } while (!(r1 > 0.0f));
-      const float s = -std::log(r1) / mu.mu_total;
+        v1 = rng_.step();
+        v2 = rng_.step();
+      } while (v1 == 0);
+      const float r2 = rng_.uniform(v2);
+      const float s = rng_.neg_log_uniform(v1) / mu.mu_total;  // -ln(r1) / mu
       const float x1 = p.x + s * dir.sin_theta * dir.cos_phi;
       const float y1 = p.y + s * dir.sin_theta * dir.sin_phi;
       const float z1 = p.z + s * dir.cos_theta;
@@ -183,8 +204,8 @@ class HistoryLoop {
                                                   : sample_compton(e, lookup_, rng_);
       e = sc.energy;
       if (e < kCutoffEnergy) return;  // before the azimuth is drawn
-      const float psi = 2.0f * kPi * rng_.draw();
-      dir = rotate(dir, sc.sin_angle, sc.cos_angle, std::sin(psi), std::cos(psi));
+      const auto psi = rng_.azimuth(rng_.step());  // psi = 2 pi r
+      dir = rotate(dir, sc.sin_angle, sc.cos_angle, psi.sin_psi, psi.cos_psi);
     }
   }
 
@@ -208,7 +229,7 @@ class HistoryLoop {
   const Phantom& phantom_;
   SourceSetup src_;
   Lookup lookup_;
-  LaggedFibonacci& rng_;
+  Rng& rng_;
   Tallies tallies_;
 };
 
