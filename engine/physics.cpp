@@ -66,8 +66,8 @@ FastLookup::FastLookup(const SoftTissueData& st, const AbsorptionTable& ab)
   tissue_index_ = RowIndex(t.energy.data(), rows_, 0.0f, 160.0f, 640);
   absorption_index_ = RowIndex(ab.energy.data(), kEnergyBins, 0.0f, 160.0f, 640);
   const ScatterTable& s = st.scatter;
-  q_index_ = RowIndex(s.q.data(), ScatterTable::kRows, 0.0f, std::max(s.q[ScatterTable::kRows], 1e-6f), 256);
-  fc_index_ = RowIndex(s.fc.data(), ScatterTable::kRows, 0.0f, s.fc_total, 256);
+  q_index_ = RowIndex(s.q.data(), ScatterTable::kRows, 0.0f, std::max(s.q[ScatterTable::kRows], 1e-6f), 4096);
+  fc_index_ = RowIndex(s.fc.data(), ScatterTable::kRows, 0.0f, s.fc_total, 4096);
 }
 
 void FastLookup::set_source_energy(float e)
