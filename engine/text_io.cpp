@@ -200,7 +200,10 @@ std::int32_t read_fixed_int(std::string_view line, Columns cols, const SourceLoc
   if (packed.empty())
     throw_input_error(where, "no whole number in " + columns_text(cols) + " (the field is blank)");
   const char* first = packed.data();
-  if (*first == '+') ++first;
+  if (*first == '+' && ++first < packed.data() + packed.size() &&
+      (*first == '+' || *first == '-'))  // a second sign
+    throw_input_error(where, "cannot read a whole number from " + shown_text(raw) + " in " +
+                                 columns_text(cols));
   std::int32_t value = 0;
   const auto [end, ec] = std::from_chars(first, packed.data() + packed.size(), value);
   if (ec == std::errc::result_out_of_range)
