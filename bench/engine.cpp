@@ -18,6 +18,7 @@
 #include "data_files.h"
 #include "geometry.h"
 #include "simulation.h"
+#include "text_io.h"
 
 namespace {
 
@@ -53,12 +54,14 @@ double histories_per_second(const SoftTissueData& tissue, const AbsorptionTable&
 
 int main(int argc, char** argv)
 {
-  const std::filesystem::path dir = argc > 1 ? argv[1] : ENGINE_TEST_DATA_DIR;
+  const std::filesystem::path dir = argc > 1 ? argv[1] : INSTALLED_DATA_DIR;
+  // The spectrum comes from DATA_DIR when it has one, else from the example.
+  const std::filesystem::path spectrum_dir = find_file_nocase(dir, kSpectrumFile) ? dir : EXAMPLE_DIR;
   const std::int32_t histories = argc > 2 ? std::atoi(argv[2]) : 5000000;
   try {
     const SoftTissueData tissue = read_soft_tissue(dir);
     const AbsorptionTable absorption = read_absorption(dir);
-    const Spectrum spectrum = read_spectrum(dir);
+    const Spectrum spectrum = read_spectrum(spectrum_dir);
     std::printf("data: %s\nhistories: %d per path\n", dir.c_str(), histories);
 
     Tallies fast_t, ref_t;

@@ -251,6 +251,28 @@ Scatter sample_rayleigh(float e, const Lookup& lookup, Rng& rng)
 
 // Turns the direction `d` by the scattering angle (sin_a, cos_a) at the
 // azimuth psi about the old direction.
-Direction rotate(const Direction& d, float sin_a, float cos_a, float sin_psi, float cos_psi);
+inline Direction rotate(const Direction& d, float sin_a, float cos_a, float sin_psi, float cos_psi)
+{
+  Direction n;
+  n.cos_theta = sin_a * cos_psi * d.sin_theta + cos_a * d.cos_theta;
+  if (n.cos_theta > 1.0f) n.cos_theta = 1.0f;
+  if (n.cos_theta < -1.0f) n.cos_theta = -1.0f;
+  n.sin_theta = std::sqrt(1.0f - n.cos_theta * n.cos_theta);
+  if (n.sin_theta == 0.0f) {
+    n.sin_phi = 0.0f;
+    n.cos_phi = 1.0f;
+    return n;
+  }
+  const float s_delta = sin_a * sin_psi / n.sin_theta;
+  if (d.sin_theta == 0.0f) {
+    n.sin_phi = sin_psi;
+    n.cos_phi = -cos_psi;
+  } else {
+    const float c_delta = (cos_a - n.cos_theta * d.cos_theta) / (n.sin_theta * d.sin_theta);
+    n.sin_phi = c_delta * d.sin_phi + s_delta * d.cos_phi;
+    n.cos_phi = c_delta * d.cos_phi - s_delta * d.sin_phi;
+  }
+  return n;
+}
 
 }  // namespace bsf

@@ -158,7 +158,9 @@ TEST(TabulatedGenerator, DrawsTheLiteralSequence)
     const std::int32_t v = ring.step();
     ASSERT_EQ(fast.step(), v) << "draw " << i;
     ASSERT_EQ(fast.uniform(v), LaggedFibonacci::to_uniform(v));
-    if (v > 0) ASSERT_EQ(fast.neg_log_uniform(v), ring.neg_log_uniform(v));
+    if (v > 0) {
+      ASSERT_EQ(fast.neg_log_uniform(v), ring.neg_log_uniform(v));
+    }
     ASSERT_EQ(fast.azimuth(v).sin_psi, LaggedFibonacci::azimuth(v).sin_psi);
     ASSERT_EQ(fast.azimuth(v).cos_psi, LaggedFibonacci::azimuth(v).cos_psi);
   }
