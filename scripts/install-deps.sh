@@ -12,6 +12,8 @@ packages=(
   libgmock-dev
   libbenchmark-dev
   libxrl-dev
+  libcli11-dev
+  nlohmann-json3-dev
 )
 
 missing=()
