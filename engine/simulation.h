@@ -72,6 +72,55 @@ inline std::int32_t histories_in_bin(float weight, std::int32_t history_count)
   return static_cast<std::int32_t>(n);
 }
 
+// Follows one photon through the phantom by free flights and interactions
+// until it is absorbed, falls below the cut-off or leaves the phantom. A
+// flight that ends `Out` calls on_out(E, start point of the flight,
+// direction) before the history ends. Shared by the engine's history loop
+// and by the builder of the differential backscatter tables, so that both
+// follow photons with the same physics and the same order of draws.
+template <class Phantom, class Lookup, class Rng, class OnOut>
+inline void transport_photon(const Phantom& phantom, Lookup& lookup, Rng& rng, float e, Point p,
+                             Direction dir, OnOut&& on_out)
+{
+  for (;;) {
+    if (e < kCutoffEnergy) return;
+    const TissueCoefficients mu = lookup.tissue(e);
+
+    // Two numbers per flight, drawn again while the first is 0 (u > 0
+    // exactly when the integer drawn is above 0): the path length and the
+    // kind of interaction.
+    std::int32_t v1, v2;
+    do {
+      v1 = rng.step();
+      v2 = rng.step();
+    } while (v1 == 0);
+    const float r2 = rng.uniform(v2);
+    const float s = rng.neg_log_uniform(v1) / mu.mu_total;  // -ln(r1) / mu
+    const float x1 = p.x + s * dir.sin_theta * dir.cos_phi;
+    const float y1 = p.y + s * dir.sin_theta * dir.sin_phi;
+    const float z1 = p.z + s * dir.cos_theta;
+
+    switch (phantom.classify(x1, y1, z1)) {
+      case Region::Lost:
+        return;
+      case Region::Out:
+        on_out(e, p, dir);
+        return;
+      case Region::Inside:
+        p = {x1, y1, z1};
+        break;
+    }
+
+    if (r2 < mu.p_photo) return;  // photoelectric absorption
+    const Scatter sc = r2 < mu.p_photo_coherent ? sample_rayleigh(e, lookup, rng)
+                                                : sample_compton(e, lookup, rng);
+    e = sc.energy;
+    if (e < kCutoffEnergy) return;  // before the azimuth is drawn
+    const auto psi = rng.azimuth(rng.step());  // psi = 2 pi r
+    dir = rotate(dir, sc.sin_angle, sc.cos_angle, psi.sin_psi, psi.cos_psi);
+  }
+}
+
 // The two ways through the loop. The reference path is the physics written
 // out literally: every look-up searched from row 2 with the logarithms taken
 // on the spot, every draw divided, every free path a logarithm. The fast path
@@ -166,47 +215,12 @@ class HistoryLoop {
     transport(e, p, dir, source_weight);
   }
 
-  // Free flights and interactions until the photon is absorbed, falls below
-  // the cut-off or leaves the phantom.
   void transport(float e, Point p, Direction dir, float source_weight)
   {
-    for (;;) {
-      if (e < kCutoffEnergy) return;
-      const TissueCoefficients mu = lookup_.tissue(e);
-
-      // Two numbers per flight, drawn again while the first is 0 (u > 0
-      // exactly when the integer drawn is above 0): the path length and the
-      // kind of interaction.
-      std::int32_t v1, v2;
-      do {
-        v1 = rng_.step();
-        v2 = rng_.step();
-      } while (v1 == 0);
-      const float r2 = rng_.uniform(v2);
-      const float s = rng_.neg_log_uniform(v1) / mu.mu_total;  // -ln(r1) / mu
-      const float x1 = p.x + s * dir.sin_theta * dir.cos_phi;
-      const float y1 = p.y + s * dir.sin_theta * dir.sin_phi;
-      const float z1 = p.z + s * dir.cos_theta;
-
-      switch (phantom_.classify(x1, y1, z1)) {
-        case Region::Lost:
-          return;
-        case Region::Out:
-          score_backscatter(e, p, dir, source_weight);
-          return;
-        case Region::Inside:
-          p = {x1, y1, z1};
-          break;
-      }
-
-      if (r2 < mu.p_photo) return;  // photoelectric absorption
-      const Scatter sc = r2 < mu.p_photo_coherent ? sample_rayleigh(e, lookup_, rng_)
-                                                  : sample_compton(e, lookup_, rng_);
-      e = sc.energy;
-      if (e < kCutoffEnergy) return;  // before the azimuth is drawn
-      const auto psi = rng_.azimuth(rng_.step());  // psi = 2 pi r
-      dir = rotate(dir, sc.sin_angle, sc.cos_angle, psi.sin_psi, psi.cos_psi);
-    }
+    transport_photon(phantom_, lookup_, rng_, e, p, dir,
+                     [&](float e_out, const Point& from, const Direction& d) {
+                       score_backscatter(e_out, from, d, source_weight);
+                     });
   }
 
   // A photon that left through the front: scored if its line, followed back
