@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bin="$root/build/bin"
 cd "$bin"
 
-# Until the desktop front end exists: one engine run on the default example.
-cp "$root/examples/joken.txt" "$root/examples/X_SPCTL.dat" .
-echo "Running Korvane in $bin on the default example (50,000,000 histories)..."
-exec ./Korvane
+# Until the desktop front end exists: the table estimate with the forms'
+# default conditions, from the command-line front door.
+echo "orbisan-cli estimate (default conditions: 75 kV, 3.5 mm Al, FSD 80 cm, FFD 100 cm, 43.2 x 35.6 cm):"
+exec ./orbisan-cli estimate

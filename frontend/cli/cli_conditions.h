@@ -1,0 +1,58 @@
+// The command line's exposure conditions: the same names as the options
+// (without dashes, '-' as '_') serve as CSV columns and JSON keys.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exposure.h"
+
+namespace bsf::cli {
+
+// Conditions as typed on the command line or in a CSV row, in the units the
+// forms use (filters in mm).
+struct CliConditions {
+  double kv = 75.0;
+  int waveform = 1;
+  double anode_angle = 12.0;
+  double inherent_al = 2.5;  // mm
+  double added_al = 1.0;     // mm
+  double added_cu = 0.0;     // mm
+  double ffd = 100.0;        // cm
+  double fsd = 80.0;         // cm
+  double thickness = 20.0;   // cm
+  double field_long = 43.2;  // cm at the receptor
+  double field_short = 35.6;
+  std::optional<double> diameter;  // a circular field, cm at the receptor
+};
+
+// The column names of a batch file, in output order.
+const std::vector<std::string>& condition_columns();
+
+// Parses "LONGxSHORT" (for example 43.2x35.6); throws std::invalid_argument
+// with a message naming the text.
+void parse_field(std::string_view text, double& field_long, double& field_short);
+
+// Strict number parsing for option and CSV values: the whole text must be a
+// number. Throws std::invalid_argument naming the text.
+double parse_strict(std::string_view text);
+
+// Sets one condition from a CSV cell; throws std::invalid_argument naming the
+// column and the text. An empty cell keeps the default.
+void set_condition(CliConditions& c, std::string_view column, std::string_view value);
+
+// The shared state the calculations read, filters turned into cm.
+ExposureConditions to_exposure(const CliConditions& c);
+
+// The value of a condition column as text, for the CSV echo.
+std::string condition_text(const CliConditions& c, std::string_view column);
+
+// Splits one CSV line (commas, optional double quotes with "" inside).
+std::vector<std::string> split_csv(std::string_view line);
+
+// Quotes a CSV cell when it holds a comma, a quote or a line end.
+std::string csv_cell(std::string_view text);
+
+}  // namespace bsf::cli

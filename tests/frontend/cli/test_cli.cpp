@@ -1,0 +1,204 @@
+// orbisan-cli as a user runs it: options, exit statuses, messages, JSON,
+// the batch CSV and the spectrum table.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "cli_conditions.h"
+
+namespace bsf::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProgramRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override
+  {
+    dir_ = fs::temp_directory_path() / ("orbisan-cli-test-" + std::to_string(std::random_device{}()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Runs the program in the scratch directory (which holds no data files,
+  // so they are found beside the program).
+  ProgramRun run(const std::string& args)
+  {
+    const std::string cmd = "cd '" + dir_.string() + "' && '" + std::string(CLI_PROGRAM) + "' " + args +
+                            " 2>stderr.txt";
+    FILE* p = popen(cmd.c_str(), "r");
+    std::string out;
+    char buf[4096];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    const int raw = pclose(p);
+    std::ifstream e(dir_ / "stderr.txt");
+    std::stringstream err;
+    err << e.rdbuf();
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, out, err.str()};
+  }
+  void write(const std::string& name, const std::string& text) { std::ofstream(dir_ / name, std::ios::binary) << text; }
+
+  fs::path dir_;
+};
+
+TEST_F(Cli, EstimateJsonHasTheResultsAndTheConditions)
+{
+  const ProgramRun r = run("estimate --json --kv 80 --field 10x12");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  for (const char* key : {"hvl_mm_al", "bsf_air_kerma", "bsf_soft_tissue", "bsf_skin", "kv", "waveform", "anode_angle",
+                          "inherent_al", "added_al", "added_cu", "ffd", "fsd", "thickness", "field"})
+    EXPECT_TRUE(j.contains(key)) << key;
+  EXPECT_EQ(j["kv"], 80.0);
+  EXPECT_EQ(j["field"], "10x12");
+  EXPECT_GT(j["hvl_mm_al"].get<double>(), 1.0);
+  EXPECT_GT(j["bsf_soft_tissue"].get<double>(), 1.1);
+  EXPECT_LT(j["bsf_soft_tissue"].get<double>(), 1.6);
+  EXPECT_FALSE(fs::exists(dir_ / "X_SPCTL.dat")) << "written only when asked";
+}
+
+TEST_F(Cli, EstimateReadableOutputAndSpectrumFile)
+{
+  const ProgramRun r = run("estimate --write-spectrum");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Half-value layer:"), std::string::npos);
+  EXPECT_NE(r.out.find(" mm Al"), std::string::npos);
+  std::ifstream in(dir_ / "X_SPCTL.dat", std::ios::binary);
+  std::string line;
+  int lines = 0;
+  while (std::getline(in, line)) {
+    ++lines;
+    EXPECT_TRUE(line.ends_with("\r"));
+  }
+  EXPECT_EQ(lines, 300);
+}
+
+TEST_F(Cli, BadInputNamesTheOptionAndExitsWithTwo)
+{
+  struct Case {
+    const char* args;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"estimate --kv 200", "--kv"},
+      {"estimate --kv abc", "--kv"},
+      {"estimate --field 10by10", "--field"},
+      {"estimate --field 10x", "--field"},
+      {"estimate --thickness 25", "--thickness"},
+      {"estimate --anode-angle 90", "--anode-angle"},
+      {"estimate --added-cu -1", "--added-cu"},
+      {"estimate --waveform 5", "--waveform"},
+      {"estimate --diameter 0", "--diameter"},
+      {"estimate --field 10x10 --diameter 5", "--diameter"},
+      {"estimate --no-such-option", "--no-such-option"},
+      {"", "subcommand"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun r = run(c.args);
+    EXPECT_EQ(r.status, 2) << c.args;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << ": " << r.err;
+  }
+}
+
+TEST_F(Cli, MissingDataIsAFileErrorNamingTheFile)
+{
+  const ProgramRun r = run("estimate --data-dir '" + dir_.string() + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("dBSF-SoftDose-SoftPhantom.dat"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, BatchGoesOnPastABadRow)
+{
+  write("exposures.csv",
+        "kv,field,diameter,added_al\r\n"
+        "75,43.2x35.6,,1.0\r\n"
+        "200,10x10,,1.0\r\n"
+        "80,,15,\r\n"
+        "90,10x1O,,1\r\n");
+  const ProgramRun r = run("batch exposures.csv");
+  EXPECT_EQ(r.status, 2);
+  std::istringstream out(r.out);
+  std::string header, row;
+  std::getline(out, header);
+  EXPECT_EQ(header, "line,kv,waveform,anode_angle,inherent_al,added_al,added_cu,ffd,fsd,thickness,field,diameter,"
+                    "hvl_mm_al,bsf_air_kerma,bsf_soft_tissue,bsf_skin,error");
+  std::vector<std::vector<std::string>> rows;
+  while (std::getline(out, row)) rows.push_back(split_csv(row));
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0][0], "2");
+  EXPECT_EQ(rows[0].back(), "");
+  EXPECT_FALSE(rows[0][13].empty());
+  EXPECT_NE(rows[1].back().find("150 kV"), std::string::npos) << "line 3 fails its range check";
+  EXPECT_EQ(rows[2][11], "15") << "a circular field";
+  EXPECT_EQ(rows[2].back(), "");
+  EXPECT_NE(rows[3].back().find("10x1O"), std::string::npos);
+  EXPECT_NE(r.err.find("exposures.csv, line 3"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("exposures.csv, line 5"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, BatchRefusesAnUnknownColumn)
+{
+  write("bad.csv", "kv,voltage\r\n75,80\r\n");
+  const ProgramRun r = run("batch bad.csv");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("bad.csv, line 1: unknown column \"voltage\""), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, SpectrumTableSumsToOne)
+{
+  const ProgramRun r = run("spectrum --kv 60");
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::istringstream in(r.out);
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line, "energy_kev,relative_photons,relative_air_kerma");
+  double photons = 0.0, kerma = 0.0;
+  int rows = 0;
+  while (std::getline(in, line)) {
+    const auto cells = split_csv(line);
+    ASSERT_EQ(cells.size(), 3u);
+    ++rows;
+    photons += std::stod(cells[1]);
+    kerma += std::stod(cells[2]);
+    if (std::stod(cells[0]) > 60.0) {
+      EXPECT_EQ(std::stod(cells[1]), 0.0);
+    }
+  }
+  EXPECT_EQ(rows, 300);
+  EXPECT_NEAR(photons, 1.0, 1e-6);
+  EXPECT_NEAR(kerma, 1.0, 1e-6);
+}
+
+TEST(CliConditions, CellsAndFields)
+{
+  double l = 0, s = 0;
+  parse_field("43.2x35.6", l, s);
+  EXPECT_EQ(l, 43.2);
+  EXPECT_EQ(s, 35.6);
+  EXPECT_THROW(parse_field("43.2", l, s), std::invalid_argument);
+  EXPECT_THROW(parse_strict("12cm"), std::invalid_argument);  // stricter than the forms
+  EXPECT_EQ(parse_strict(" +1.5e1 "), 15.0);
+  EXPECT_EQ(split_csv("a,\"b,c\",\"d\"\"e\",\r"), (std::vector<std::string>{"a", "b,c", "d\"e", ""}));
+  EXPECT_EQ(csv_cell("x, y"), "\"x, y\"");
+  CliConditions c;
+  set_condition(c, "diameter", "12");
+  EXPECT_EQ(to_exposure(c).FieldShape, 2);
+  EXPECT_THROW(set_condition(c, "waveform", "1.5"), std::invalid_argument);
+  EXPECT_EQ(to_exposure(CliConditions{}).InherentFilter, 0.25);
+}
+
+}  // namespace
+}  // namespace bsf::cli
