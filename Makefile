@@ -20,6 +20,7 @@ test: build
 
 bench: build
 	build/bench/bench-engine
+	build/bench/bench-spectrum
 
 clean:
 	rm -rf build build-debug

@@ -202,3 +202,36 @@ TEST(CliConditions, CellsAndFields)
 
 }  // namespace
 }  // namespace bsf::cli
+
+namespace bsf::cli {
+namespace {
+
+// The two ways to the answer meet on a flat phantom: the table estimate
+// against the engine (Korvane with a flat front wider than the field), a
+// short run of 8,000,000 histories whose own statistical uncertainty is a
+// few tenths of a per cent.
+TEST_F(Cli, EstimateAgreesWithTheEngineOnAFlatPhantom)
+{
+  const ProgramRun est = run("estimate --kv 80 --inherent-al 2.5 --added-al 0.6 --field 13x13 --ffd 130 --fsd 100 "
+                             "--thickness 30 --json --write-spectrum");
+  ASSERT_EQ(est.status, 0) << est.err;
+  const auto j = nlohmann::json::parse(est.out);
+  for (const char* f : {"ICRUSoft.dat", "Att_Coeff2020.dat"})
+    fs::copy_file(fs::path(ENGINE_BIN_DIR) / f, dir_ / f);
+  // Racetrack a = 100, b = 20, length 200, thickness 30; FSD 100, FFD 130;
+  // field 13 x 13 at the receptor (10 x 10 at the surface).
+  write("joken.txt", "100.0\r\n020.0\r\n200.0\r\n030.0\r\n100.0\r\n130.0\r\n013.0\r\n013.0\r\n00008000000\r\n");
+  const std::string cmd = "cd '" + dir_.string() + "' && '" + std::string(ENGINE_BIN_DIR) + "/Korvane' </dev/null >/dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  std::ifstream in(dir_ / "ResultBSF.txt");
+  double air = 0, soft = 0, skin = 0;
+  in >> air >> soft >> skin;
+  EXPECT_NEAR(j["bsf_air_kerma"].get<double>() / air, 1.0, 0.01);
+  EXPECT_NEAR(j["bsf_soft_tissue"].get<double>() / soft, 1.0, 0.01);
+  EXPECT_NEAR(j["bsf_skin"].get<double>() / skin, 1.0, 0.01);
+  RecordProperty("engine_soft", std::to_string(soft));
+  RecordProperty("estimate_soft", std::to_string(j["bsf_soft_tissue"].get<double>()));
+}
+
+}  // namespace
+}  // namespace bsf::cli
