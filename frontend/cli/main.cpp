@@ -229,9 +229,9 @@ int main(int argc, char** argv)
   std::string data_dir;
   app.add_option("--data-dir", data_dir, "folder with the data files (default: the current folder, else the program's)");
 
-  CliConditions est_c, spec_c;
-  std::string est_field, spec_field;
-  bool json = false, write_spectrum = false, spec_write = false;
+  CliConditions est_c, spectrum_c;
+  std::string est_field, spectrum_field;
+  bool json = false, write_spectrum = false, spectrum_write = false;
   std::string output, batch_file;
 
   auto* est = app.add_subcommand("estimate", "half-value layer and the three backscatter factors of one exposure");
@@ -242,13 +242,13 @@ int main(int argc, char** argv)
   auto* batch = app.add_subcommand("batch", "one exposure per CSV row, results as CSV");
   batch->add_option("file", batch_file, "CSV file whose header row names the columns")->required();
 
-  auto* spec = app.add_subcommand("spectrum", "the normalised spectrum: energy, relative photon number, relative air kerma");
-  add_condition_options(*spec, spec_c, spec_field);
-  spec->add_option("--output", output, "write the table to this file instead of standard output");
-  spec->add_flag("--write-spectrum", spec_write, "also write X_SPCTL.dat into the current folder");
+  auto* spectrum_cmd = app.add_subcommand("spectrum", "the normalised spectrum: energy, relative photon number, relative air kerma");
+  add_condition_options(*spectrum_cmd, spectrum_c, spectrum_field);
+  spectrum_cmd->add_option("--output", output, "write the table to this file instead of standard output");
+  spectrum_cmd->add_flag("--write-spectrum", spectrum_write, "also write X_SPCTL.dat into the current folder");
 
   // --data-dir may follow the subcommand too.
-  for (auto* sub : {est, batch, spec}) sub->fallthrough();
+  for (auto* sub : {est, batch, spectrum_cmd}) sub->fallthrough();
 
   try {
     app.parse(argc, argv);
@@ -259,7 +259,7 @@ int main(int argc, char** argv)
 
   try {
     if (!est_field.empty()) parse_field(est_field, est_c.field_long, est_c.field_short);
-    if (!spec_field.empty()) parse_field(spec_field, spec_c.field_long, spec_c.field_short);
+    if (!spectrum_field.empty()) parse_field(spectrum_field, spectrum_c.field_long, spectrum_c.field_short);
   } catch (const std::invalid_argument& e) {
     std::cerr << "orbisan-cli: --field: " << e.what() << "\n";
     return kExitBadInput;
@@ -267,7 +267,7 @@ int main(int argc, char** argv)
 
   try {
     if (*est) return run_estimate(est_c, data_dir, json, write_spectrum);
-    if (*spec) return run_spectrum(spec_c, data_dir, output, spec_write);
+    if (*spectrum_cmd) return run_spectrum(spectrum_c, data_dir, output, spectrum_write);
     return run_batch(batch_file, data_dir);
   } catch (const BadInput& e) {
     std::cerr << "orbisan-cli: " << e.what() << "\n";
