@@ -3,6 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "constants.h"
+#include "rng.h"
 #include "text_io.h"
 
 namespace bsf {
@@ -34,6 +36,31 @@ void require_rising(float previous, float v, std::string_view what, const Source
     throw_input_error(where, std::string(what) + " " + number_text(v) +
                                  " does not rise above the previous row's " +
                                  number_text(previous));
+}
+
+// Coherent scattering is sampled by drawing q from the cumulative Fc and
+// redrawing while q * 12.4 / E exceeds 1 (sin(theta/2) > 1). The least energy
+// that is ever scattered is the 5 keV cut-off, where q may reach 5 / 12.4 =
+// 0.403 1/A; a table that puts less than one draw step (1/16384) of its Fc
+// total below that would make the sampling redraw for ever.
+void check_coherent_reach(const ScatterTable& s, const SourceLocation& where)
+{
+  const float q_reach = kCutoffEnergy / kHc;
+  float fc_reach = s.fc_total;
+  for (int j = 2; j <= ScatterTable::kRows; ++j) {
+    const auto r = static_cast<std::size_t>(j);
+    if (q_reach < s.q[r]) {
+      fc_reach = s.fc[r - 1] + (s.fc[r] - s.fc[r - 1]) * (q_reach - s.q[r - 1]) / (s.q[r] - s.q[r - 1]);
+      break;
+    }
+  }
+  if (q_reach < s.q[1]) fc_reach = 0.0f;
+  if (!(fc_reach * static_cast<float>(LaggedFibonacci::kModulus) > s.fc_total))
+    throw_input_error(where, "the cumulative coherent distribution holds " + number_text(fc_reach) +
+                                 " of its total " + number_text(s.fc_total) + " below q = " +
+                                 number_text(q_reach) +
+                                 " 1/A, the largest momentum transfer of a 5 keV photon: "
+                                 "coherent scattering could not be sampled");
 }
 
 }  // namespace
@@ -155,6 +182,7 @@ SoftTissueData read_soft_tissue(const fs::path& dir)
   const SourceLocation last{in.file_name(), in.line_number()};
   require_positive(s.fc_total, "the total of the cumulative coherent distribution", last);
   require_positive(s.s_max, "the last incoherent scattering-function value", last);
+  check_coherent_reach(s, last);
   return d;
 }
 

@@ -99,6 +99,15 @@ int run_engine(EngineIo& io)
     tissue = read_soft_tissue(io.dir);
     absorption = read_absorption(io.dir);
     check_conditions(rc, Phantom::kPositiveValues);
+    if constexpr (Phantom::kRedrawOnMiss) {
+      const Phantom phantom(rc);
+      if (!source_reaches(phantom, make_source(rc, phantom)))
+        throw_input_error({std::string(kConditionsFile), 0},
+                          "no ray from the focus through the field reaches the phantom: it is too "
+                          "small for a field of " +
+                              format_fixed(rc.FieldLong, 4, 1) + " x " + format_fixed(rc.FieldShort, 4, 1) +
+                              " cm");
+    }
   } catch (const InputError& e) {
     con.flush();
     Console err(io.err);

@@ -63,6 +63,18 @@ SourceSetup make_source(const RunConditions& rc, const Phantom& phantom)
   return s;
 }
 
+// Whether any source point can send its ray into the phantom. Source points
+// lie on the grid of draw steps (multiples of 1/16384.1 of the half field);
+// the innermost one, a step from each axis, meets the phantom nearest the
+// axis and is the likeliest to hit. A phantom that redraws after a miss and
+// that no ray reaches would redraw for ever.
+template <class Phantom>
+bool source_reaches(const Phantom& phantom, const SourceSetup& s)
+{
+  const float u = LaggedFibonacci::to_uniform(1);
+  return phantom.entry(u * s.HalfFieldX, u * s.HalfFieldY, s.F).has_value();
+}
+
 // Number of histories of a bin: w * HistoryCount in single precision,
 // truncated (and held within the 32-bit range).
 inline std::int32_t histories_in_bin(float weight, std::int32_t history_count)

@@ -11,7 +11,9 @@ namespace {
 std::string number(double v)
 {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%g", v);
+  // Enough digits that a value just outside a limit does not print as the
+  // limit itself (150.0001 kV, not 150).
+  std::snprintf(buf, sizeof buf, "%.10g", v);
   return buf;
 }
 
@@ -38,7 +40,7 @@ std::optional<ConditionProblem> check_ranges(const ExposureConditions& c)
                             "the waveform code " + std::to_string(c.Waveform) + " must be 1, 2 or 3"};
   if (bad(c.AnodeAngle) || !(c.AnodeAngle > 0.0 && c.AnodeAngle < 90.0))
     return ConditionProblem{"anode-angle", "ターゲット角度は 0 度より大きく 90 度より小さくしてください",
-                            "the anode angle " + number(c.AnodeAngle) + " degrees must lie between 0 and 90 degrees"};
+                            "the anode angle " + number(c.AnodeAngle) + " degrees must be greater than 0 and less than 90 degrees"};
   struct Filter {
     double cm;
     const char* option;

@@ -175,6 +175,27 @@ auto write_joken(std::initializer_list<std::string_view> lines)
   return [=](const fs::path& dir) { test::write_file(dir, "joken.txt", text); };
 }
 
+// Adds dq to the momentum transfer q of all 45 scattering-function rows,
+// which follow the tissue rows in ICRUSoft.dat.
+auto shift_momentum_transfer(float dq)
+{
+  return [=](const fs::path& dir) {
+    std::istringstream in(test::read_file(dir / "ICRUSoft.dat"));
+    std::string out, l;
+    int rows = 0;
+    for (int n = 1; std::getline(in, l); ++n) {
+      if (n == 1) rows = std::stoi(l);
+      if (n > rows + 2 && n <= rows + 2 + 45) {
+        char q[16];
+        std::snprintf(q, sizeof q, "%10.5f", std::stof(l.substr(0, 10)) + dq);
+        l = q + l.substr(10);
+      }
+      out += l + "\n";
+    }
+    test::write_file(dir, "ICRUSoft.dat", out);
+  };
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, EngineFailure,
     ::testing::Values(
@@ -222,7 +243,16 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"zero_length", replace_line("joken.txt", 3, "0"),
                     {"joken.txt", "racetrack length is 0"}},
         FailureCase{"no_histories", replace_line("joken.txt", 9, "00000000000"),
-                    {"joken.txt", "history number is 0"}}),
+                    {"joken.txt", "history number is 0"}},
+        // Half the field at the surface is 17.28 cm along the length; the
+        // smallest source step, 17.28/16384.1 = 0.00105 cm, already lies
+        // beyond a 0.001 cm racetrack: every source point would be redrawn.
+        FailureCase{"source_misses_phantom", replace_line("joken.txt", 3, "0.001"),
+                    {"joken.txt", "no ray from the focus", "43.2 x 35.6"}},
+        // Every momentum transfer moved above 0.403 1/A, the most a 5 keV
+        // photon can take: coherent sampling would redraw for ever.
+        FailureCase{"coherent_out_of_reach", shift_momentum_transfer(0.5f),
+                    {"ICRUSoft.dat", "cumulative coherent distribution", "0.403"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EngineRun, NoPrimaryScoreGivesNoResult)

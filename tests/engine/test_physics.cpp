@@ -131,6 +131,10 @@ const ComptonCase kComptonCases[] = {
     {"LargeMomentumTransferSkipsSqTest", 150.0f, {0.9f, 0.99f, 0.5f}, 3, 95.067818, -0.9684436},
     // Just below the limit (q = 9.51) the S(q) number is drawn.
     {"MomentumTransferBelowLimitDrawsSqNumber", 150.0f, {0.9f, 0.72f, 0.3f, 0.5f}, 4, 110.049322, -0.2367059},
+    // At 255.5 keV kappa is exactly 2, and r2 = 1 gives eta = 2 and cos = -1
+    // exactly: the angle formula yields atan(-0) = -0, which must become pi
+    // (a photon sent straight back with half its energy), not a forward 0.
+    {"ExactBackscatterIsAHalfTurn", 255.5f, {0.1f, 1.0f, 0.5f}, 3, 127.75, -1.0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, ComptonSample, ::testing::ValuesIn(kComptonCases),

@@ -22,7 +22,13 @@ double checked(const std::string& call, F&& f)
 
 std::string args(int z, double x)
 {
-  return "(" + std::to_string(z) + ", " + std::to_string(x) + ")";
+  // Built by appending: g++ 12 warns falsely (-Wrestrict) on "(" + std::string.
+  std::string s = "(";
+  s += std::to_string(z);
+  s += ", ";
+  s += std::to_string(x);
+  s += ")";
+  return s;
 }
 
 }  // namespace

@@ -74,5 +74,26 @@ TEST(ConditionChecks, RangesNameTheOption)
   }
 }
 
+TEST(ConditionChecks, MessagesShowTheValueAsTyped)
+{
+  struct Case {
+    std::function<void(ExposureConditions&)> change;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {[](auto& c) { c.TubeVoltage = 150.0001; }, "the tube voltage 150.0001 kV"},
+      {[](auto& c) { c.AnodeAngle = 90.00001; }, "the anode angle 90.00001 degrees"},
+      {[](auto& c) { c.AddedFilterCu = -0.00005; }, "the added copper filter -0.0005 mm"},
+      {[](auto& c) { c.ObjectThickness = 20.0001; }, "(20.0001 cm) is larger than FFD - FSD (20 cm)"},
+  };
+  for (const auto& k : cases) {
+    ExposureConditions c = defaults();
+    k.change(c);
+    const auto p = check_conditions(c);
+    ASSERT_TRUE(p) << k.shown;
+    EXPECT_NE(p->message_en.find(k.shown), std::string::npos) << p->message_en;
+  }
+}
+
 }  // namespace
 }  // namespace bsf
