@@ -1,7 +1,8 @@
 # Entry point for a newcomer on a fresh Debian machine:
 #   make run    install what is missing, build, lay out build/bin and start the product
 #   make test   install what is missing, build and run the whole test suite
-.PHONY: all deps build run test bench clean
+#   make screenshots  a PNG of every window in build/screenshots/
+.PHONY: all deps build run test bench screenshots clean
 
 all: build
 
@@ -21,6 +22,11 @@ test: build
 bench: build
 	build/bench/bench-engine
 	build/bench/bench-spectrum
+
+# A PNG of every window in build/screenshots/, drawn on a virtual X display.
+screenshots: build
+	rm -rf build/screenshots
+	xvfb-run -a -s "-screen 0 1920x1080x24 -dpi 96" build/tools/orbisan-screenshots build/bin build/screenshots
 
 clean:
 	rm -rf build build-debug

@@ -14,6 +14,10 @@ packages=(
   libxrl-dev
   libcli11-dev
   nlohmann-json3-dev
+  qt6-base-dev
+  fonts-ipafont-gothic
+  xvfb
+  xauth
 )
 
 missing=()

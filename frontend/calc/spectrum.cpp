@@ -186,4 +186,9 @@ void write_spectrum_file(const std::filesystem::path& dir, const std::array<doub
   replace_file(dir, "X_SPCTL.dat", spectrum_file_text(photons));
 }
 
+std::string half_value_layer_text(const SpectrumResult& s)
+{
+  return s.hvl_found ? format_pattern(10.0 * s.hvl_cm, "#0.000") : "above 29.9";
+}
+
 }  // namespace bsf

@@ -39,6 +39,10 @@ struct SpectrumResult {
   bool hvl_found = false;  // false: the half-value layer exceeds 2.99 cm Al
 };
 
+// The half-value layer as the forms show it, mm Al with "#0.000", or the
+// text "above 29.9" when the search ran out of aluminium.
+std::string half_value_layer_text(const SpectrumResult& s);
+
 // One instant of the voltage waveform: phase angle in degrees and the
 // tube-current weight of the spectrum emitted at that instant.
 struct WaveformPhase {

@@ -76,12 +76,6 @@ Results calculate(const CliConditions& c, const AttenuationTable& att, const Dif
   return r;
 }
 
-// HVL in mm Al as shown on the forms, or the reason there is none.
-std::string hvl_text(const SpectrumResult& s)
-{
-  return s.hvl_found ? format_pattern(10.0 * s.hvl_cm, "#0.000") : "above 29.9";
-}
-
 void add_condition_options(CLI::App& app, CliConditions& c, std::string& field)
 {
   app.add_option("--kv", c.kv, "tube voltage, kV")->capture_default_str();
@@ -133,7 +127,7 @@ int run_estimate(const CliConditions& c, const std::string& data_dir, bool json,
     return 0;
   }
   const std::pair<const char*, std::string> lines[] = {
-      {"Half-value layer:", hvl_text(r.spectrum) + " mm Al"},
+      {"Half-value layer:", half_value_layer_text(r.spectrum) + " mm Al"},
       {"Backscatter factor, air kerma:", format_pattern(r.state.BsfAirKerma, "#0.000")},
       {"Backscatter factor, soft-tissue dose:", format_pattern(r.state.BsfSoftTissue, "#0.000")},
       {"Backscatter factor, skin dose:", format_pattern(r.state.BsfSkin, "#0.000")},

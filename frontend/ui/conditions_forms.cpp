@@ -1,0 +1,484 @@
+#include "conditions_forms.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+#include "condition_checks.h"
+#include "data_tables.h"
+#include "estimate.h"
+#include "number_text.h"
+#include "result_file.h"
+#include "shape_dialog.h"
+#include "shell.h"
+#include "spectrum.h"
+
+namespace bsf::ui {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A condition text box and the field it stores into: the value read from
+// the text times `scale` (the filters are typed in mm and held in cm).
+struct ConditionField {
+  const char* box;
+  double ExposureConditions::*field;
+  double scale;
+  const char* default_text;  // empty: set by the field-size preset
+};
+
+// In the order the calculate button reads them again.
+constexpr ConditionField kFields[] = {
+    {"Text1", &ExposureConditions::AnodeAngle, 1.0, "12"},
+    {"Text2", &ExposureConditions::InherentFilter, 0.1, "2.5"},
+    {"Text3", &ExposureConditions::AddedFilterAl, 0.1, "1.0"},
+    {"Text4", &ExposureConditions::AddedFilterCu, 0.1, "0"},
+    {"Text5", &ExposureConditions::TubeVoltage, 1.0, "75"},
+    {"Text8", &ExposureConditions::FocusReceptorDistance, 1.0, "100"},
+    {"Text9", &ExposureConditions::FocusSurfaceDistance, 1.0, "80"},
+    {"Text23", &ExposureConditions::ObjectThickness, 1.0, "20"},
+    {"Text10", &ExposureConditions::FieldLong, 1.0, ""},
+    {"Text11", &ExposureConditions::FieldShort, 1.0, ""},
+};
+
+// Enter in the box on the left moves the focus to the control on the right.
+constexpr std::pair<const char*, const char*> kEnterChain[] = {
+    {"Text1", "Text2"}, {"Text2", "Text3"},   {"Text3", "Text4"},   {"Text4", "Text5"},
+    {"Text5", "Text8"}, {"Text8", "Text23"},  {"Text23", "Text9"},  {"Text9", "Combo1"},
+    {"Text10", "Text11"}, {"Text11", "Command2"},
+};
+
+// The usual film cassette sizes (縦 portrait, 横 landscape), long and short
+// side at the image receptor, cm.
+struct FieldSizePreset {
+  const char* item;
+  const char* long_text;
+  const char* short_text;
+};
+constexpr FieldSizePreset kFieldSizePresets[] = {
+    {"六切サイズ 縦", "25.4", "20.3"}, {"六切サイズ 横", "20.3", "25.4"}, {"四切サイズ 縦", "30.5", "25.4"},
+    {"四切サイズ 横", "25.4", "30.5"}, {"大四サイズ 縦", "35.6", "28.0"}, {"大四サイズ 横", "28.0", "35.6"},
+    {"大角サイズ", "35.6", "35.6"},    {"半切サイズ 縦", "43.2", "35.6"}, {"半切サイズ 横", "35.6", "43.2"},
+};
+constexpr const char* kOtherSize = "その他";
+constexpr const char* kCircularField = "円形照射野";
+constexpr const char* kDefaultPreset = "半切サイズ 縦";
+constexpr const char* kLongAxisCaption = "　長軸方向サイズ";
+constexpr const char* kDiameterCaption = "  照射野サイズ（直径）";
+
+QString u8(const char* s) { return QString::fromUtf8(s); }
+
+void require_finite(double v, const char* what)
+{
+  if (!std::isfinite(v))
+    throw NumericFault(std::string("The calculation of ") + what + " gave a value that is not a number.");
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The rows both forms share (Form5 has them 120 twips further right).
+
+std::vector<ControlSpec> ConditionsForm::condition_rows(int shift)
+{
+  std::vector<ControlSpec> rows = {
+      // name        kind          left  top   width height caption
+      {"Frame2", Kind::Frame, 480, 1320, 7335, 975, "  高電圧整流方式  "},
+      {"Option1", Kind::Option, 240, 480, 2775, 375, "定電圧・インバータ", "Frame2"},
+      {"Option2", Kind::Option, 3120, 480, 2295, 375, "三相12ピーク", "Frame2"},
+      {"Option3", Kind::Option, 5520, 480, 1695, 375, "単相全波", "Frame2"},
+
+      {"Label31", Kind::Label, 480, 2520, 2655, 375, " Ｘ線管ターゲット角度"},
+      {"Text1", Kind::Text, 3120, 2520, 975, 375, "12"},
+      {"Label41", Kind::Label, 4080, 2520, 615, 375, "　度"},
+      {"Label32", Kind::Label, 480, 3000, 2655, 375, " 固有フィルタ (Al当量)"},
+      {"Text2", Kind::Text, 3120, 3000, 975, 375, "2.5"},
+      {"Label42", Kind::Label, 4080, 3000, 615, 375, "mm"},
+      {"Label33", Kind::Label, 480, 3360, 2655, 375, " 付加フィルタ (アルミ)"},
+      {"Text3", Kind::Text, 3120, 3360, 975, 375, "1.0"},
+      {"Label43", Kind::Label, 4080, 3360, 615, 375, "mm"},
+      {"Label34", Kind::Label, 480, 3720, 2655, 375, " 付加フィルタ（ 銅 ）"},
+      {"Text4", Kind::Text, 3120, 3720, 975, 375, "0"},
+      {"Label44", Kind::Label, 4080, 3720, 615, 375, "mm"},
+      {"Label35", Kind::Label, 480, 4320, 2655, 375, "　Ｘ線管電圧"},
+      {"Text5", Kind::Text, 3120, 4320, 975, 375, "75"},
+      {"Label45", Kind::Label, 4080, 4320, 615, 375, "kV"},
+
+      {"Label36", Kind::Label, 5040, 2520, 2655, 375, "　焦点-受像器間距離"},
+      {"Text8", Kind::Text, 7680, 2520, 975, 375, "100"},
+      {"Label46", Kind::Label, 8640, 2520, 615, 375, "cm"},
+      {"Label37", Kind::Label, 5040, 2880, 2655, 375, "　被写体厚"},
+      {"Text23", Kind::Text, 7680, 2880, 975, 375, "20"},
+      {"Label47", Kind::Label, 8640, 2880, 615, 375, "cm"},
+      {"Label38", Kind::Label, 5040, 3240, 2655, 375, "　焦点-入射表面間距離"},
+      {"Text9", Kind::Text, 7680, 3240, 975, 375, "80"},
+      {"Label48", Kind::Label, 8640, 3240, 615, 375, "cm"},
+      {"Label21", Kind::Label, 5040, 3600, 2655, 375, " 受像面での照射野サイズ"},
+      {"Combo1", Kind::Combo, 7680, 3600, 1575, 390},
+      {"Label22", Kind::Label, 5040, 3960, 2655, 375, "　長軸方向サイズ"},
+      {"Text10", Kind::Text, 7680, 3960, 975, 375, "43.2"},
+      {"Label49", Kind::Label, 8640, 3960, 615, 375, "cm"},
+      {"Label23", Kind::Label, 5040, 4320, 2655, 375, "　単軸方向サイズ"},
+      {"Text11", Kind::Text, 7680, 4320, 975, 375, "35.6"},
+      {"Label50", Kind::Label, 8640, 4320, 615, 375, "cm"},
+
+      {"Label60", Kind::Label, 9840, 2160, 6375, 495, "後方散乱係数（Back-Scatter Factor）"},
+      {"Label61", Kind::Label, 9840, 2760, 4575, 495, "軟部組織吸収線量に基づく BSF"},
+      {"Label68", Kind::Label, 14400, 2760, 1815, 495},
+      {"Label62", Kind::Label, 9840, 3240, 4575, 495, "皮膚組織吸収線量に基づく BSF"},
+      {"Label69", Kind::Label, 14400, 3240, 1815, 495},
+      {"Label63", Kind::Label, 9840, 3720, 4575, 495, "空気カーマに基づく BSF"},
+      {"Label70", Kind::Label, 14400, 3720, 1815, 495},
+      {"Label64", Kind::Label, 9840, 4320, 3855, 375, "参考データ    Al 半価層"},
+      {"Label6", Kind::Label, 13680, 4320, 1575, 375},
+      {"Label65", Kind::Label, 15240, 4320, 615, 375, "mm"},
+  };
+  for (ControlSpec& c : rows)
+    if (!c.parent) c.left += shift;
+  return rows;
+}
+
+ConditionsForm::ConditionsForm(Shell& shell, int active_form, const QString& title, int client_width,
+                               int client_height, const std::vector<ControlSpec>& controls)
+    : Form(u8("Orbisan"), client_width, client_height, controls), shell_(shell), active_form_(active_form)
+{
+  label("Label1")->setText(title);
+  for (const char* v : {"Label68", "Label69", "Label70", "Label6"}) {
+    label(v)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label(v)->setAlignment(Qt::AlignCenter);
+  }
+
+  QComboBox* combo1 = combo("Combo1");
+  for (const FieldSizePreset& p : kFieldSizePresets) combo1->addItem(u8(p.item));
+  combo1->addItem(u8(kOtherSize));
+  combo1->setMaxVisibleItems(11);
+
+  for (const ConditionField& f : kFields) text(f.box)->installEventFilter(this);
+  connect(option("Option1"), &QRadioButton::clicked, this, [this] { Option_Click(1); });
+  connect(option("Option2"), &QRadioButton::clicked, this, [this] { Option_Click(2); });
+  connect(option("Option3"), &QRadioButton::clicked, this, [this] { Option_Click(3); });
+  connect(combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+  connect(button("Command1"), &QPushButton::clicked, this, [this] { Command1_Click(); });
+  connect(button("Command2"), &QPushButton::clicked, this, [this] { Command2_Click(); });
+}
+
+void ConditionsForm::load_defaults()
+{
+  ExposureConditions& s = shell_.state();
+  set_default_conditions(s, static_cast<std::int16_t>(active_form_));
+  for (const ConditionField& f : kFields)
+    if (*f.default_text) text(f.box)->setText(u8(f.default_text));
+  combo("Combo1")->setCurrentText(u8(kDefaultPreset));
+  text("Text10")->setText("43.2");
+  text("Text11")->setText("35.6");
+  option("Option1")->setChecked(true);
+  for (const char* v : {"Label68", "Label69", "Label70", "Label6"}) label(v)->clear();
+}
+
+void ConditionsForm::Option_Click(int waveform) { shell_.state().Waveform = static_cast<std::int16_t>(waveform); }
+
+void ConditionsForm::Combo1_Click()
+{
+  ExposureConditions& s = shell_.state();
+  const QString item = combo("Combo1")->currentText();
+  for (const FieldSizePreset& p : kFieldSizePresets) {
+    if (item != u8(p.item)) continue;
+    text("Text10")->setText(u8(p.long_text));
+    text("Text11")->setText(u8(p.short_text));
+    s.FieldLong = read_number(p.long_text);
+    s.FieldShort = read_number(p.short_text);
+    break;
+  }
+  if (item == u8(kOtherSize)) {
+    if (active_form_ == 1) {
+      // The user types the sizes; until then the fields hold no number.
+      text("Text10")->clear();
+      text("Text11")->clear();
+      s.FieldLong = std::numeric_limits<double>::quiet_NaN();
+      s.FieldShort = std::numeric_limits<double>::quiet_NaN();
+    } else {
+      text("Text10")->setText("20");
+      text("Text11")->setText("20");
+      s.FieldLong = 20.0;
+      s.FieldShort = 20.0;
+    }
+  }
+  label("Label22")->setText(u8(kLongAxisCaption));
+  s.FieldShape = 1;
+  after_preset(item);
+}
+
+void ConditionsForm::Text_KeyDown(const QString& text_box, int key)
+{
+  if (key != Qt::Key_Return && key != Qt::Key_Enter) return;
+  for (const auto& [from, to] : kEnterChain) {
+    if (text_box != u8(from)) continue;
+    // The chain ends on the calculate button, which Form5 keeps disabled
+    // until the shape dialog is confirmed: the focus then stays put.
+    QWidget* next = control(u8(to));
+    if (next->isEnabled()) next->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+}
+
+void ConditionsForm::Text_LostFocus(const QString& text_box)
+{
+  for (const ConditionField& f : kFields)
+    if (text_box == u8(f.box)) shell_.state().*f.field = f.scale * read_number(text(f.box)->text().toStdString());
+}
+
+void ConditionsForm::read_all_fields()
+{
+  for (const ConditionField& f : kFields) Text_LostFocus(u8(f.box));
+}
+
+void ConditionsForm::Command2_Click()
+{
+  shell_.guarded([this] {
+    read_all_fields();
+    ExposureConditions& s = shell_.state();
+    // The half-value layer appears on the form that asked for it.
+    s.ActiveForm = static_cast<std::int16_t>(active_form_);
+    if (const auto problem = check_conditions(s)) {
+      warn(this, QString::fromStdString(problem->message));
+      return;
+    }
+    calculate();
+  });
+}
+
+void ConditionsForm::compute_spectrum_step()
+{
+  ExposureConditions& s = shell_.state();
+  const SpectrumResult r = compute_spectrum(s, shell_.attenuation);
+  for (double v : r.photons) require_finite(v, "the X-ray spectrum");
+  require_finite(r.hvl_cm, "the half-value layer");
+  s.PhotonSpectrum = r.photons;
+  s.HalfValueLayer = r.hvl_cm;
+  write_spectrum_file(shell_.working_dir(), r.photons);
+  shell_.show_half_value_layer(QString::fromStdString(half_value_layer_text(r)));
+}
+
+void ConditionsForm::show_factor(const char* name, double value)
+{
+  label(u8(name))->setText(QString::fromStdString(format_pattern(value, "#0.000")));
+}
+
+void ConditionsForm::Command1_Click()
+{
+  // A file that is missing or cannot be deleted is passed over.
+  for (const char* name : exit_files()) {
+    try {
+      std::error_code ec;
+      fs::remove(resolve_nocase(shell_.working_dir(), name), ec);
+    } catch (const std::exception&) {
+    }
+  }
+  shell_.show_form4();
+  hide();
+}
+
+bool ConditionsForm::eventFilter(QObject* watched, QEvent* event)
+{
+  auto* box = qobject_cast<QLineEdit*>(watched);
+  if (box && event->type() == QEvent::KeyPress)
+    Text_KeyDown(box->objectName(), static_cast<QKeyEvent*>(event)->key());
+  else if (box && event->type() == QEvent::FocusOut)
+    Text_LostFocus(box->objectName());
+  return Form::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------
+// Form1: the table estimate for a planar entrance surface.
+
+namespace {
+
+std::vector<ControlSpec> form1_controls()
+{
+  std::vector<ControlSpec> c = ConditionsForm::condition_rows(0);
+  const ControlSpec own[] = {
+      {"Label1", Kind::Label, 480, 360, 15840, 615, "", nullptr, nullptr, Face::Meiryo, 14},
+      {"Label20", Kind::Label, 9840, 1560, 4575, 495, "入射表面：平面"},
+      {"Command2", Kind::Button, 5040, 5040, 4215, 735, "この条件で計算する", nullptr, " Go ! "},
+      {"Command1", Kind::Button, 12480, 5040, 1335, 735, "Exit", nullptr, "  ---  bye bye  ---  "},
+      {"Shape1", Kind::Frame, 1320, 6120, 14415, 1335},
+      {"Label14", Kind::Label, 240, 180, 13935, 375, "”微分後方散乱係数法” については、下記の文献を参照して下さい", "Shape1"},
+      {"Label15", Kind::Label, 480, 600, 13695, 615,
+       "表の作り方（平板軟部組織ファントムのモンテカルロ計算）と、モンテカルロ法による計算との一致の検証は、"
+       "データ説明書 README.md（data フォルダ）に記載しています。",
+       "Shape1"},
+  };
+  c.insert(c.end(), std::begin(own), std::end(own));
+  return c;
+}
+
+}  // namespace
+
+Form1::Form1(Shell& shell)
+    : ConditionsForm(shell, 1, u8("微分後方散乱係数法を用いた診断X線の後方散乱係数の計算"), 16800, 7905,
+                     form1_controls())
+{
+  combo("Combo1")->addItem(u8(kCircularField));
+  combo("Combo1")->installEventFilter(this);
+  label("Label15")->setWordWrap(true);
+}
+
+void Form1::load()
+{
+  ExposureConditions& s = shell_.state();
+  const fs::path& dir = shell_.working_dir();
+  shell_.differential = load_differential_tables(dir);
+  shell_.attenuation = load_attenuation_table(dir);
+  load_defaults();
+  s.ActiveForm = 1;
+  s.PhantomShape = 0;
+}
+
+void Form1::calculate()
+{
+  compute_spectrum_step();
+  ExposureConditions& s = shell_.state();
+  estimate_backscatter(s, shell_.attenuation, shell_.differential);
+  require_finite(s.BsfSoftTissue, "the backscatter factors");
+  require_finite(s.BsfAirKerma, "the backscatter factors");
+  require_finite(s.BsfSkin, "the backscatter factors");
+  show_factor("Label68", s.BsfSoftTissue);
+  show_factor("Label70", s.BsfAirKerma);
+  show_factor("Label69", s.BsfSkin);
+}
+
+void Form1::after_preset(const QString& item)
+{
+  if (item == u8(kCircularField)) {
+    ExposureConditions& s = shell_.state();
+    s.ActiveForm = 1;
+    label("Label22")->setText(u8(kDiameterCaption));
+    text("Text10")->setText("10.0");
+    s.FieldLong = 10.0;
+    text("Text11")->setText("0");
+    s.FieldShort = 0.0;
+    s.FieldShape = 2;
+  }
+  text("Text10")->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::Combo1_KeyDown() { text("Text10")->setFocus(Qt::OtherFocusReason); }
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+  if (watched == combo("Combo1") && event->type() == QEvent::KeyPress) {
+    Combo1_KeyDown();
+    return true;
+  }
+  return ConditionsForm::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+  event->accept();
+  shell_.end_program();
+}
+
+// ---------------------------------------------------------------------------
+// Form5: the Monte Carlo calculation for a curved entrance surface.
+
+namespace {
+
+std::vector<ControlSpec> form5_controls()
+{
+  std::vector<ControlSpec> c = ConditionsForm::condition_rows(120);
+  const ControlSpec own[] = {
+      {"Label1", Kind::Label, 600, 360, 15840, 615, "", nullptr, nullptr, Face::Meiryo, 14},
+      {"Label20", Kind::Label, 9960, 1560, 1095, 495, "入射面："},
+      {"Label14", Kind::Label, 11055, 1560, 5400, 495},
+      {"Command3", Kind::Button, 600, 5040, 3255, 735, "入射表面の形状"},
+      {"Command2", Kind::Button, 4080, 5040, 3375, 735, "この条件で計算する", nullptr, " Go ! "},
+      {"Command4", Kind::Button, 7680, 5040, 3255, 735, "計算結果表示"},
+      {"Command1", Kind::Button, 15000, 5040, 1335, 735, "Exit", nullptr, "  ---  bye bye  ---  "},
+  };
+  c.insert(c.end(), std::begin(own), std::end(own));
+  return c;
+}
+
+}  // namespace
+
+Form5::Form5(Shell& shell)
+    : ConditionsForm(shell, 2, u8("モンテカルロ法を用いた診断X線の後方散乱係数の計算"), 16815, 6195, form5_controls())
+{
+  connect(button("Command3"), &QPushButton::clicked, this, [this] { Command3_Click(); });
+  connect(button("Command4"), &QPushButton::clicked, this, [this] { Command4_Click(); });
+}
+
+void Form5::load()
+{
+  ExposureConditions& s = shell_.state();
+  shell_.attenuation = load_attenuation_table(shell_.working_dir());
+  load_defaults();
+  s.ActiveForm = 2;
+  s.PhantomShape = 1;
+  label("Label14")->clear();
+  button("Command2")->setEnabled(false);
+  button("Command4")->setEnabled(false);
+}
+
+void Form5::calculate()
+{
+  compute_spectrum_step();
+  // Let the form repaint before the engine's window opens.
+  QCoreApplication::processEvents();
+  const auto started = shell_.launcher().launch(shell_.state().PhantomShape,
+                                                QString::fromStdString(shell_.working_dir().string()));
+  button("Command4")->setEnabled(true);
+  if (started && started->terminal.isEmpty())
+    warn(this, u8("端末ウィンドウが見つからないため、") + fs::path(started->program.toStdString()).filename().c_str() +
+                   u8(" を画面なしで起動しました。\n計算の経過とエラーは次のファイルに書かれます。\n\n") +
+                   started->log_file);
+}
+
+void Form5::after_preset(const QString& item)
+{
+  if (item == u8(kOtherSize)) text("Text10")->setFocus(Qt::OtherFocusReason);
+}
+
+void Form5::Command3_Click() { shell_.guarded([this] { shell_.show_form13().prepare_opening(); }); }
+
+void Form5::Command4_Click()
+{
+  // Any failure to read the file means the run has not finished.
+  std::optional<EngineResult> r;
+  try {
+    r = read_result_file(shell_.working_dir());
+  } catch (const std::exception&) {
+  }
+  if (!r) {
+    warn(this, u8(" まだ計算が終わっていません。しばらくお待ちください。 "));
+    return;
+  }
+  ExposureConditions& s = shell_.state();
+  s.BsfAirKerma = r->air_kerma;
+  s.BsfSoftTissue = r->soft_tissue;
+  s.BsfSkin = r->skin;
+  show_factor("Label68", s.BsfSoftTissue);
+  show_factor("Label70", s.BsfAirKerma);
+  show_factor("Label69", s.BsfSkin);
+}
+
+void Form5::closeEvent(QCloseEvent* event)
+{
+  // Closed by its frame: leave as by "Exit" (its files deleted, back to the
+  // menu); the window is then unloaded, and its shape dialog with it.
+  if (Form13* dialog = shell_.form13()) dialog->close();
+  Command1_Click();
+  event->accept();
+}
+
+}  // namespace bsf::ui

@@ -1,0 +1,86 @@
+// The two exposure-conditions forms: Form1 (table estimate, planar entrance
+// surface) and Form5 (Monte Carlo calculation, curved entrance surface).
+// They share their condition fields, presets, key handling and calculate and
+// exit steps; each adds its own buttons and what its calculation runs.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "form_builder.h"
+
+namespace bsf::ui {
+
+class Shell;
+
+class ConditionsForm : public Form {
+ public:
+  // Load routine: data tables, default texts and fields, flags, empty
+  // results. Runs once, when the window is created.
+  virtual void load() = 0;
+
+  // Event handlers common to both forms.
+  void Option_Click(int waveform);
+  void Combo1_Click();
+  void Text_KeyDown(const QString& text_box, int key);
+  void Text_LostFocus(const QString& text_box);
+  void Command1_Click();  // "Exit"
+  void Command2_Click();  // "この条件で計算する"
+
+  // The rows both forms share, with every left coordinate moved by `shift`.
+  static std::vector<ControlSpec> condition_rows(int shift);
+
+ protected:
+  ConditionsForm(Shell& shell, int active_form, const QString& title, int client_width, int client_height,
+                 const std::vector<ControlSpec>& controls);
+
+  // Fills the defaults: texts, fields, preset, waveform, flags, results.
+  void load_defaults();
+  // Reads every condition field again from its text box, in form order.
+  void read_all_fields();
+  // The spectrum model: X_SPCTL.dat and the half-value layer.
+  void compute_spectrum_step();
+  void show_factor(const char* label, double value);
+
+  // The form's own part of the calculate button, after the checks pass.
+  virtual void calculate() = 0;
+  // The files the exit button deletes.
+  virtual std::vector<const char*> exit_files() const = 0;
+  // The form's own preset handling after the common steps (focus, circle).
+  virtual void after_preset(const QString& item) = 0;
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  Shell& shell_;
+  const int active_form_;
+};
+
+class Form1 : public ConditionsForm {
+ public:
+  explicit Form1(Shell& shell);
+  void load() override;
+  void Combo1_KeyDown();
+
+ protected:
+  void calculate() override;
+  std::vector<const char*> exit_files() const override { return {"X_SPCTL.dat"}; }
+  void after_preset(const QString& item) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+class Form5 : public ConditionsForm {
+ public:
+  explicit Form5(Shell& shell);
+  void load() override;
+  void Command3_Click();  // "入射表面の形状": the shape dialog
+  void Command4_Click();  // "計算結果表示": the engine's result
+
+ protected:
+  void calculate() override;
+  std::vector<const char*> exit_files() const override { return {"X_SPCTL.dat", "ResultBSF.txt", "joken.txt"}; }
+  void after_preset(const QString& item) override;
+  void closeEvent(QCloseEvent* event) override;
+};
+
+}  // namespace bsf::ui

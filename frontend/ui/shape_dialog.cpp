@@ -1,0 +1,213 @@
+#include "shape_dialog.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cmath>
+
+#include "conditions_forms.h"
+#include "illustrations.h"
+#include "joken_writer.h"
+#include "number_text.h"
+#include "picture_box.h"
+#include "shell.h"
+
+namespace bsf::ui {
+
+namespace {
+
+QString u8(const char* s) { return QString::fromUtf8(s); }
+
+constexpr const char* kDefaultHistories = "50000000";
+
+const ControlSpec kControls[] = {
+    // name      kind           left   top   width height caption
+    {"Frame1", Kind::Frame, 600, 120, 11415, 1095, " Select surface type "},
+    {"Option1", Kind::Option, 360, 480, 2775, 375, "Clyndrical type", "Frame1"},
+    {"Option2", Kind::Option, 4080, 480, 3135, 375, "Elliptic cylinder type", "Frame1"},
+    {"Option3", Kind::Option, 8160, 480, 3015, 375, "Racetrack type", "Frame1"},
+    {"Label3", Kind::Label, 720, 1680, 2295, 375, "Curvature radius"},
+    {"Text1", Kind::Text, 1560, 2040, 1095, 465, "20"},
+    {"Label4", Kind::Label, 2760, 2160, 495, 375, "cm"},
+    {"Label7", Kind::Label, 5040, 1320, 2295, 375, "Horizontal axis"},
+    {"Text2", Kind::Text, 5640, 1680, 1095, 465, "30"},
+    {"Label6", Kind::Label, 6840, 1800, 495, 375, "cm"},
+    {"Label5", Kind::Label, 5280, 2280, 2055, 375, "Vertical axis"},
+    {"Text3", Kind::Text, 5640, 2640, 1095, 465, "20"},
+    {"Label8", Kind::Label, 6840, 2760, 495, 375, "cm"},
+    {"Label10", Kind::Label, 9600, 1440, 600, 375, "a ="},
+    {"Text4", Kind::Text, 10200, 1440, 1095, 465, "20"},
+    {"Label2", Kind::Label, 11400, 1560, 495, 375, "cm"},
+    {"Label11", Kind::Label, 9600, 2040, 600, 375, "b ="},
+    {"Text5", Kind::Text, 10200, 2040, 1095, 465, "20"},
+    {"Label9", Kind::Label, 11400, 2160, 495, 375, "cm"},
+    {"Label13", Kind::Label, 9000, 2760, 1200, 375, "Length ="},
+    {"Text6", Kind::Text, 10200, 2640, 1095, 465, "80"},
+    {"Label12", Kind::Label, 11400, 2760, 495, 375, "cm"},
+    {"Picture2", Kind::Picture, 240, 3360, 3855, 3015},
+    {"Picture1", Kind::Picture, 4320, 3360, 3855, 3015},
+    {"Picture3", Kind::Picture, 8400, 3360, 3855, 3015},
+    {"Picture4", Kind::Picture, 12480, 120, 7815, 7815},
+    {"Label1", Kind::Label, 600, 7200, 3975, 315, "Photon history of MC calculation =", nullptr, nullptr, Face::Times},
+    {"Combo1", Kind::Combo, 4800, 7080, 1935, 435, "", nullptr, nullptr, Face::Times},
+    {"Command6", Kind::Button, 7920, 6600, 3855, 465, "Shape Check "},
+    {"Command1", Kind::Button, 7920, 7320, 2055, 585, "OK"},
+    {"Command2", Kind::Button, 10440, 7320, 1335, 585, "Cancel"},
+};
+
+constexpr const char* kHistoryItems[] = {"10000000", "30000000", "50000000", "100000000", "300000000", "500000000"};
+
+QColor colour(const Rgb& c) { return QColor(c.r, c.g, c.b); }
+
+}  // namespace
+
+void paint_sketch(QPainter& p, const QRect& area, const std::vector<SketchItem>& items)
+{
+  const double sx = area.width() / (kSketchRight - kSketchLeft);
+  const double sy = area.height() / (kSketchTop - kSketchBottom);
+  auto at = [&](double x, double y) {
+    return QPointF(area.left() + (x - kSketchLeft) * sx, area.top() + (kSketchTop - y) * sy);
+  };
+  p.save();
+  p.setClipRect(area);
+  p.setFont(face_font(Face::Times, 9));
+  for (const SketchItem& item : items) {
+    if (const auto* l = std::get_if<SketchLine>(&item)) {
+      p.setPen(QPen(colour(l->colour), l->width, Qt::SolidLine, Qt::FlatCap));
+      p.drawLine(at(l->x1, l->y1), at(l->x2, l->y2));
+    } else if (const auto* a = std::get_if<SketchArc>(&item)) {
+      // As a polyline in user coordinates, so that the direction of the
+      // angles stays that of the y-up system.
+      QPainterPath path;
+      constexpr int kSteps = 96;
+      for (int i = 0; i <= kSteps; ++i) {
+        const double t = a->start + (a->end - a->start) * i / kSteps;
+        const QPointF q = at(a->cx + a->rx * std::cos(t), a->cy + a->ry * std::sin(t));
+        if (i == 0) path.moveTo(q);
+        else path.lineTo(q);
+      }
+      p.setPen(QPen(colour(a->colour), a->width));
+      p.setBrush(Qt::NoBrush);
+      p.drawPath(path);
+    } else if (const auto* t = std::get_if<SketchText>(&item)) {
+      p.setPen(Qt::black);
+      const QPointF q = at(t->x, t->y);
+      p.drawText(QRectF(q, QSizeF(area.width(), area.height())), Qt::AlignLeft | Qt::AlignTop,
+                 QString::fromStdString(t->text));
+    }
+  }
+  p.restore();
+}
+
+Form13::Form13(Shell& shell) : Form(u8("  入射表面の形状"), 20565, 8115, kControls), shell_(shell)
+{
+  QComboBox* c = combo("Combo1");
+  c->setEditable(true);
+  c->setInsertPolicy(QComboBox::NoInsert);
+  for (const char* item : kHistoryItems) c->addItem(item);
+  picture("Picture2")->set_drawing(draw_beam_illustration);
+  picture("Picture1")->set_drawing(draw_ellipse_illustration);
+  picture("Picture3")->set_drawing(draw_racetrack_illustration);
+
+  connect(option("Option1"), &QRadioButton::clicked, this, [this] { Option_Click(1); });
+  connect(option("Option2"), &QRadioButton::clicked, this, [this] { Option_Click(2); });
+  connect(option("Option3"), &QRadioButton::clicked, this, [this] { Option_Click(4); });
+  connect(button("Command6"), &QPushButton::clicked, this, [this] { Command6_Click(); });
+  connect(button("Command1"), &QPushButton::clicked, this, [this] { Command1_Click(); });
+  connect(button("Command2"), &QPushButton::clicked, this, [this] { Command2_Click(); });
+}
+
+void Form13::prepare_opening()
+{
+  ExposureConditions& s = shell_.state();
+  s.ActiveForm = 2;
+  option("Option1")->setChecked(true);
+  s.PhantomShape = 1;
+  combo("Combo1")->setCurrentText(kDefaultHistories);
+  sketch_.clear();
+  picture("Picture4")->set_drawing({});
+}
+
+void Form13::Option_Click(int phantom_shape) { shell_.state().PhantomShape = static_cast<std::int16_t>(phantom_shape); }
+
+namespace {
+double read_box(const Form& f, const char* name) { return read_number(f.text(name)->text().toStdString()); }
+}  // namespace
+
+void Form13::Command6_Click()
+{
+  const ExposureConditions& s = shell_.state();
+  const Form5* form5 = shell_.form5();
+  const SketchInputs in{s.PhantomShape,
+                        read_box(*this, "Text1"),
+                        read_box(*this, "Text2"),
+                        read_box(*this, "Text3"),
+                        read_box(*this, "Text4"),
+                        read_box(*this, "Text5"),
+                        form5 ? read_box(*form5, "Text23") : s.ObjectThickness,
+                        s.FocusReceptorDistance,
+                        s.FocusSurfaceDistance,
+                        s.FieldShort};
+  sketch_ = shape_sketch(in);
+  picture("Picture4")->set_drawing(
+      [items = sketch_](QPainter& p, const QRect& r) { paint_sketch(p, r, items); });
+}
+
+void Form13::Command1_Click()
+{
+  Form5* form5 = shell_.form5();
+  if (!form5) {  // the Monte Carlo form was closed: nothing to confirm for
+    hide();
+    return;
+  }
+  ExposureConditions& s = shell_.state();
+  // The history number is a 32-bit count in joken.txt and in the engine.
+  const double histories = std::nearbyint(read_number(combo("Combo1")->currentText().toStdString()));
+  if (!(histories >= -2147483648.0 && histories <= 2147483647.0)) {
+    warn(this, u8("光子ヒストリー数は 2147483647 以下にしてください"));
+    return;
+  }
+  shell_.guarded([&] {
+    s.FocusSurfaceDistance = read_box(*form5, "Text9");
+    s.FocusReceptorDistance = read_box(*form5, "Text8");
+    s.JokenFieldShort = read_box(*form5, "Text11");
+    s.JokenFieldLong = read_box(*form5, "Text10");
+    s.HistoryCount = static_cast<std::int32_t>(histories);
+    QLabel* surface = form5->label("Label14");
+    switch (s.PhantomShape) {
+      case 1:
+        s.CylinderRadius = read_box(*this, "Text1");
+        surface->setText(u8("半径 ") + text("Text1")->text() + u8("cm の円柱表面"));
+        break;
+      case 2:
+        s.EllipseHorizontal = read_box(*this, "Text2");
+        s.EllipseVertical = read_box(*this, "Text3");
+        surface->setText(text("Text2")->text() + " : " + text("Text3")->text() + u8("cmの楕円柱表面"));
+        break;
+      case 4:
+        s.RacetrackA = read_box(*this, "Text4");
+        s.RacetrackB = read_box(*this, "Text5");
+        s.RacetrackLength = read_box(*this, "Text6");
+        surface->setText(u8("レーストラック型モデルの表面"));
+        break;
+      default:
+        break;
+    }
+    write_joken(shell_.working_dir(), s);  // writes nothing for another shape code
+    form5->button("Command2")->setEnabled(true);
+    hide();
+  });
+}
+
+void Form13::Command2_Click()
+{
+  shell_.show_form4();
+  if (Form5* form5 = shell_.form5()) form5->hide();
+  hide();
+}
+
+}  // namespace bsf::ui
