@@ -8,174 +8,211 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <functional>
+#include <exception>
+#include <memory>
+#include <numeric>
 #include <vector>
 
+#include "estimate.h"
+#include "exposure.h"
 #include "picture_box.h"
 #include "shell.h"
+#include "spectrum.h"
 
 namespace bsf::ui {
 
 namespace {
 
 // ---------------------------------------------------------------------------
-// The two graphs of the first page.
+// The two graphs of the first page, computed with the program's own
+// spectrum model and differential-backscatter estimate when the page is
+// built.
 //
-// Left: backscatter factors of the kind printed in the handbooks, for a
-// water phantom and circular fields, one curve per aluminium half-value
-// layer. The factor rises from 1 as the field grows, because more of the
-// irradiated volume contributes scattered photons to the entrance point,
-// and saturates once the field is wider than the photons' scattering range;
-// harder beams scatter more and further, so their curves lie higher and
-// saturate later. The curves are 1 + (B - 1)(1 - exp(-d / L)) with the
-// saturation value B and the range L of each half-value layer.
+// Left: the backscatter factor at the centre of a circular field against
+// the field diameter, one curve per tube voltage with the default tube
+// filtration, each labelled with the half-value layer of its beam: the kind
+// of graph the handbooks print. The factor rises from 1 as the field grows,
+// because more of the irradiated volume sends scattered photons back to the
+// entrance point, and levels off once the field is wider than the range of
+// the scattered photons; harder beams scatter further, so their curves rise
+// later and higher. The factor drawn is the soft-tissue-dose one, the
+// program's nearest counterpart to the water-dose factors of the published
+// graphs.
 //
-// Right: the photon spectra of two beams with the same half-value layer,
-// 60 kV and 80 kV. The bremsstrahlung is Kramers' thick-target spectrum,
-// photon number per keV proportional to (E0 - E) / E, filtered by
-// aluminium; the 60 kV beam needs the heavier filtration to reach the
-// half-value layer of the 80 kV beam. Only the 80 kV beam excites the
-// tungsten K shell (edge 69.5 keV): its K alpha and K beta lines appear at
-// 59 and 67 keV.
+// Right: the photon spectra of an 80 kV beam with the default filtration
+// and of a 60 kV beam given the aluminium that brings it to the same
+// half-value layer. The same half-value layer does not make the same beam.
+
+// The estimate counts whole 1-mm rings of the entrance surface, so the
+// factor only changes when the diameter passes a multiple of 2 mm; sampling
+// at exactly those diameters draws the curve without a sawtooth.
+constexpr int kDiameterSteps = 150;  // diameters k/5 cm, k = 0 ... 150
+constexpr double kFieldMaxCm = kDiameterSteps / 5.0;
+
+// The focus-to-surface distance of the left graph (the primary fluence
+// falls off across the field with the inverse square of the distance from
+// the focus). The image receptor is put on the surface, so that the field
+// diameter given is the diameter at the surface.
+constexpr double kFocusDistanceCm = 100.0;
+
+constexpr std::array<double, 4> kCurveVoltages{60.0, 80.0, 100.0, 120.0};
+
+constexpr double kHighKv = 80.0;  // the reference beam, default filtration
+constexpr double kLowKv = 60.0;   // filtered to the reference beam's half-value layer
+// The most aluminium the 60 kV beam may be given, and how close its
+// half-value layer must come to the reference beam's to count as the same.
+constexpr double kMaxAddedAlCm = 2.0;
+constexpr double kHvlToleranceCm = 0.001;
 
 struct BsfCurve {
-  double hvl_mm;      // half-value layer, mm Al
-  double saturation;  // the factor for a very large field
-  double range_cm;    // field diameter over which the factor builds up
-};
-
-constexpr std::array<BsfCurve, 4> kBsfCurves{{
-    {4.0, 1.43, 6.5},
-    {3.0, 1.38, 5.5},
-    {2.0, 1.31, 4.5},
-    {1.0, 1.22, 3.5},
-}};
-
-double bsf_of_field(const BsfCurve& c, double diameter_cm)
-{
-  return 1.0 + (c.saturation - 1.0) * (1.0 - std::exp(-diameter_cm / c.range_cm));
-}
-
-// Mass attenuation coefficient of aluminium and mass energy-absorption
-// coefficient of air (cm^2/g, NIST tables), interpolated in log-log.
-struct CoefficientRow {
-  double kev;
-  double mu_al;
-  double mu_en_air;
-};
-
-constexpr std::array<CoefficientRow, 10> kCoefficients{{
-    {10.0, 26.23, 4.742},
-    {15.0, 7.955, 1.334},
-    {20.0, 3.441, 0.5389},
-    {30.0, 1.128, 0.1537},
-    {40.0, 0.5685, 0.06833},
-    {50.0, 0.3681, 0.04098},
-    {60.0, 0.2778, 0.03041},
-    {80.0, 0.2018, 0.02407},
-    {100.0, 0.1704, 0.02325},
-    {150.0, 0.1378, 0.02496},
-}};
-
-constexpr double kAluminiumDensity = 2.699;  // g/cm^3
-
-double log_interpolate(double kev, double CoefficientRow::*column)
-{
-  std::size_t i = 0;
-  while (i + 2 < kCoefficients.size() && kCoefficients[i + 1].kev < kev) ++i;
-  const CoefficientRow& lo = kCoefficients[i];
-  const CoefficientRow& hi = kCoefficients[i + 1];
-  const double t = std::log(kev / lo.kev) / std::log(hi.kev / lo.kev);
-  return std::exp(std::log(lo.*column) + t * std::log(hi.*column / lo.*column));
-}
-
-double al_transmission(double kev, double mm_al)
-{
-  return std::exp(-log_interpolate(kev, &CoefficientRow::mu_al) * kAluminiumDensity * mm_al / 10.0);
-}
-
-// Photons below 10 keV are absorbed entirely by any tube filtration.
-constexpr double kLowestKev = 10.0;
-constexpr double kBinKev = 0.25;
-
-// Relative photon number per keV of the bremsstrahlung behind `mm_al`.
-double kramers(double kev, double tube_kv, double mm_al)
-{
-  if (kev >= tube_kv) return 0.0;
-  return (tube_kv - kev) / kev * al_transmission(kev, mm_al);
-}
-
-// Air kerma behind a further `extra_mm` of aluminium, in arbitrary units.
-double air_kerma(double tube_kv, double mm_al, double extra_mm)
-{
-  double sum = 0.0;
-  for (double e = kLowestKev + kBinKev / 2.0; e < tube_kv; e += kBinKev)
-    sum += kramers(e, tube_kv, mm_al) * e * log_interpolate(e, &CoefficientRow::mu_en_air) *
-           al_transmission(e, extra_mm);
-  return sum;
-}
-
-// The aluminium thickness that halves the air kerma, mm (bisection).
-double half_value_layer(double tube_kv, double mm_al)
-{
-  const double half = air_kerma(tube_kv, mm_al, 0.0) / 2.0;
-  double lo = 0.0;
-  double hi = 20.0;
-  for (int i = 0; i < 50; ++i) {
-    const double mid = (lo + hi) / 2.0;
-    (air_kerma(tube_kv, mm_al, mid) > half ? lo : hi) = mid;
-  }
-  return (lo + hi) / 2.0;
-}
-
-// The total filtration that gives a beam of `tube_kv` the half-value layer
-// `hvl_mm` (the half-value layer grows monotonically with filtration).
-double filtration_for(double tube_kv, double hvl_mm)
-{
-  double lo = 0.0;
-  double hi = 30.0;
-  for (int i = 0; i < 50; ++i) {
-    const double mid = (lo + hi) / 2.0;
-    (half_value_layer(tube_kv, mid) < hvl_mm ? lo : hi) = mid;
-  }
-  return (lo + hi) / 2.0;
-}
-
-struct Spectrum {
   double tube_kv = 0.0;
-  double mm_al = 0.0;
-  std::vector<QPointF> points;  // (keV, photon number relative to the continuum's maximum)
+  double hvl_cm = 0.0;
+  bool hvl_found = false;
+  std::vector<QPointF> points;  // (diameter cm, backscatter factor)
 };
 
-// Tungsten K lines: energy, and the height of the line's peak above the
-// continuum as a multiple of the continuum there. The lines pass through
-// the filtration like the continuum at their energy; they are drawn with a
-// small width so that they read as peaks of the sampled curve.
-struct KLine {
-  double kev;
-  double relative_height;
+struct SpectrumCurve {
+  double tube_kv = 0.0;
+  double total_al_cm = 0.0;  // inherent plus added aluminium
+  double hvl_cm = 0.0;
+  bool hvl_found = false;
+  std::vector<QPointF> points;  // (keV, photon number relative to the spectrum's maximum)
 };
-constexpr std::array<KLine, 2> kTungstenK{{{59.3, 1.0}, {67.2, 0.45}}};
-constexpr double kTungstenKEdge = 69.5;  // keV
-constexpr double kLineSigmaKev = 0.6;
 
-Spectrum make_spectrum(double tube_kv, double mm_al)
+struct ProblemFigures {
+  double total_al_cm = 0.0;  // the filtration of the left graph's beams
+  std::vector<BsfCurve> bsf;
+  SpectrumCurve high;  // 80 kV
+  SpectrumCurve low;   // 60 kV
+  bool same_hvl = false;
+  QString failure;  // why the figures could not be computed; empty when they were
+};
+
+// The forms' default tube, waveform and filtration at `tube_kv`, with a
+// circular field and the receptor on the entrance surface.
+ExposureConditions graph_beam(double tube_kv)
 {
-  Spectrum s;
-  s.tube_kv = tube_kv;
-  s.mm_al = mm_al;
-  double peak = 0.0;
-  for (double e = kLowestKev; e <= tube_kv; e += kBinKev) peak = std::max(peak, kramers(e, tube_kv, mm_al));
-  for (double e = kLowestKev; e <= tube_kv + 1e-9; e += kBinKev) {
-    double n = kramers(e, tube_kv, mm_al);
-    if (tube_kv > kTungstenKEdge)
-      for (const KLine& k : kTungstenK)
-        n += k.relative_height * kramers(k.kev, tube_kv, mm_al) *
-             std::exp(-0.5 * std::pow((e - k.kev) / kLineSigmaKev, 2.0));
-    s.points.emplace_back(e, n / peak);
-  }
-  return s;
+  ExposureConditions c;
+  set_default_conditions(c, 1);
+  c.TubeVoltage = tube_kv;
+  c.FieldShape = 2;
+  c.FieldShort = 0.0;
+  c.FieldLong = 0.0;
+  c.FocusReceptorDistance = kFocusDistanceCm;
+  c.FocusSurfaceDistance = kFocusDistanceCm;
+  return c;
 }
+
+// The half-value layer as a number that also orders a search that ran out
+// of aluminium correctly (its layer is thicker than any found).
+double hvl_or_above(const SpectrumResult& s) { return s.hvl_found ? s.hvl_cm : kHvlSteps * kHvlStepCm; }
+
+BsfCurve bsf_curve(double tube_kv, const AttenuationTable& att, const DifferentialTables& tables)
+{
+  ExposureConditions c = graph_beam(tube_kv);
+  const SpectrumResult s = compute_spectrum(c, att);
+  c.PhotonSpectrum = s.photons;
+  BsfCurve curve{tube_kv, s.hvl_cm, s.hvl_found, {}};
+  curve.points.reserve(kDiameterSteps + 1);
+  for (int k = 0; k <= kDiameterSteps; ++k) {
+    c.FieldLong = k / 5.0;
+    estimate_backscatter(c, att, tables);
+    curve.points.emplace_back(c.FieldLong, c.BsfSoftTissue);
+  }
+  return curve;
+}
+
+SpectrumCurve spectrum_curve(const ExposureConditions& c, const SpectrumResult& s)
+{
+  SpectrumCurve curve{c.TubeVoltage, c.InherentFilter + c.AddedFilterAl, s.hvl_cm, s.hvl_found, {}};
+  const int top = std::min(s.top_bin, kSpectrumBins);
+  const auto at = [&](int i) { return s.photons[static_cast<std::size_t>(i)]; };
+  double peak = 0.0;
+  for (int i = 2; i <= top; ++i) peak = std::max(peak, at(i));
+  if (!(peak > 0.0)) return curve;
+  // From the last empty bin below the spectrum (the low energies the
+  // filtration removes) up to the tube voltage.
+  int first = 2;
+  while (first < top && at(first + 1) == 0.0) ++first;
+  for (int i = first; i <= top; ++i) curve.points.emplace_back(0.5 * i, at(i) / peak);
+  return curve;
+}
+
+// The 60 kV beam with the reference beam's half-value layer. The layer
+// grows steadily with the filtration, so the added aluminium is found by
+// bisection; when even the most aluminium allowed (or none at all) misses
+// the layer, the nearest end is taken and `matched` stays false.
+struct MatchedBeam {
+  ExposureConditions c;
+  SpectrumResult s;
+  bool matched = false;
+};
+
+MatchedBeam matched_low_beam(double target_cm, const AttenuationTable& att)
+{
+  MatchedBeam m{graph_beam(kLowKv), {}, false};
+  const auto layer_with = [&](double added_cm) {
+    m.c.AddedFilterAl = added_cm;
+    return compute_spectrum(m.c, att);
+  };
+  double lo = 0.0;
+  double hi = kMaxAddedAlCm;
+  const SpectrumResult at_lo = layer_with(lo);
+  const SpectrumResult at_hi = layer_with(hi);
+  if (hvl_or_above(at_lo) >= target_cm) {
+    m.c.AddedFilterAl = lo;
+    m.s = at_lo;
+  } else if (hvl_or_above(at_hi) <= target_cm) {
+    m.c.AddedFilterAl = hi;
+    m.s = at_hi;
+  } else {
+    SpectrumResult s_lo = at_lo;
+    SpectrumResult s_hi = at_hi;
+    while (hi - lo > 1e-6) {
+      const double mid = (lo + hi) / 2.0;
+      const SpectrumResult s = layer_with(mid);
+      if (hvl_or_above(s) < target_cm) {
+        lo = mid;
+        s_lo = s;
+      } else {
+        hi = mid;
+        s_hi = s;
+      }
+    }
+    const bool take_lo = target_cm - hvl_or_above(s_lo) <= hvl_or_above(s_hi) - target_cm;
+    m.c.AddedFilterAl = take_lo ? lo : hi;
+    m.s = take_lo ? s_lo : s_hi;
+  }
+  m.matched = m.s.hvl_found && std::abs(m.s.hvl_cm - target_cm) <= kHvlToleranceCm;
+  return m;
+}
+
+ProblemFigures compute_problem_figures(const AttenuationTable& att, const DifferentialTables& tables)
+{
+  ProblemFigures f;
+  try {
+    const ExposureConditions reference = graph_beam(kHighKv);
+    f.total_al_cm = reference.InherentFilter + reference.AddedFilterAl;
+    for (double kv : kCurveVoltages) f.bsf.push_back(bsf_curve(kv, att, tables));
+
+    const SpectrumResult high = compute_spectrum(reference, att);
+    f.high = spectrum_curve(reference, high);
+    if (high.hvl_found) {
+      const MatchedBeam low = matched_low_beam(high.hvl_cm, att);
+      f.low = spectrum_curve(low.c, low.s);
+      f.same_hvl = low.matched;
+    } else {
+      const ExposureConditions low = graph_beam(kLowKv);
+      f.low = spectrum_curve(low, compute_spectrum(low, att));
+    }
+  } catch (const std::exception& e) {
+    f.failure = QString::fromUtf8(e.what());
+  }
+  return f;
+}
+
+// ---------------------------------------------------------------------------
+// Drawing.
 
 // A plotting frame: maps data coordinates into a pixel rectangle.
 struct Axes {
@@ -189,10 +226,17 @@ struct Axes {
 
 QString number_text(double v, int decimals) { return QString::number(v, 'f', decimals); }
 
+QString hvl_text(double hvl_cm, bool found)
+{
+  return found ? QStringLiteral("HVL %1 mm").arg(number_text(10.0 * hvl_cm, 2))
+               : QStringLiteral("HVL > %1 mm").arg(number_text(10.0 * kHvlSteps * kHvlStepCm, 1));
+}
+
 // Frame, light grid, ticks and tick labels, the axis titles (the y title
-// turned to read upwards) and the graph's caption above the frame.
-void draw_axes(QPainter& p, const Axes& a, double x_step, int x_decimals, double y_step, int y_decimals,
-               const QString& x_title, const QString& y_title, const QString& caption)
+// turned to read upwards) and the graph's caption centred above the frame,
+// free to run past the frame's ends as far as the graph's `area` allows.
+void draw_axes(QPainter& p, const QRectF& area, const Axes& a, double x_step, int x_decimals, double y_step,
+               int y_decimals, const QString& x_title, const QString& y_title, const QString& caption)
 {
   const QFont numbers = face_font(Face::Times, 9);
   const QFont words = face_font(Face::Meiryo, 9);
@@ -234,7 +278,8 @@ void draw_axes(QPainter& p, const Axes& a, double x_step, int x_decimals, double
   const QFontMetricsF fm_words(words);
   p.drawText(QRectF(a.plot.left(), a.plot.bottom() + fm_numbers.height() + 3.0, a.plot.width(), fm_words.height() + 2.0),
              Qt::AlignHCenter | Qt::AlignTop, x_title);
-  p.drawText(QRectF(a.plot.left() - 10.0, a.plot.top() - fm_words.height() - 6.0, a.plot.width() + 20.0,
+  const qreal caption_half = std::min(a.plot.center().x() - area.left(), area.right() - a.plot.center().x()) - 4.0;
+  p.drawText(QRectF(a.plot.center().x() - caption_half, a.plot.top() - fm_words.height() - 6.0, 2.0 * caption_half,
                     fm_words.height() + 2.0),
              Qt::AlignHCenter | Qt::AlignBottom, caption);
   p.save();
@@ -246,58 +291,101 @@ void draw_axes(QPainter& p, const Axes& a, double x_step, int x_decimals, double
   p.restore();
 }
 
-void draw_bsf_graph(QPainter& p, const QRectF& area)
+QPainterPath curve_path(const Axes& a, const std::vector<QPointF>& points)
 {
+  QPainterPath path;
+  if (points.empty()) return path;
+  path.moveTo(a.map(points.front().x(), points.front().y()));
+  for (const QPointF& q : points) path.lineTo(a.map(q.x(), q.y()));
+  return path;
+}
+
+void draw_bsf_graph(QPainter& p, const QRectF& area, const ProblemFigures& f)
+{
+  const QFont label_font = face_font(Face::Times, 9);
+  const QFontMetricsF fm(label_font);
+  std::vector<QString> labels;
+  qreal label_width = 0.0;
+  for (const BsfCurve& c : f.bsf) {
+    labels.push_back(QStringLiteral("%1 kV, %2").arg(number_text(c.tube_kv, 0), hvl_text(c.hvl_cm, c.hvl_found)));
+    label_width = std::max(label_width, fm.horizontalAdvance(labels.back()));
+  }
+
+  // The factors lie between 1 and about 1.5; the axis keeps its usual
+  // 1.0 ... 1.6 unless a curve goes higher.
+  double top = 1.6;
+  for (const BsfCurve& c : f.bsf)
+    for (const QPointF& q : c.points) top = std::max(top, std::ceil(q.y() * 10.0 - 1e-9) / 10.0);
+
   // Room for the tick labels and titles at the left and bottom, the caption
   // at the top and the curve labels at the right.
-  const QRectF plot = area.adjusted(62.0, 30.0, -74.0, -44.0);
-  const Axes a{plot, 0.0, 30.0, 1.0, 1.6};
-  draw_axes(p, a, 5.0, 0, 0.1, 1, QStringLiteral("円形照射野の直径 (cm)"), QStringLiteral("後方散乱係数"),
-            QStringLiteral("半価層をパラメータとした後方散乱係数 (水)"));
+  const QRectF plot = area.adjusted(62.0, 30.0, -(label_width + 16.0), -44.0);
+  const Axes a{plot, 0.0, kFieldMaxCm, 1.0, top};
+  draw_axes(p, area, a, 5.0, 0, 0.1, 1, QStringLiteral("円形照射野の直径 (cm)"),
+            QStringLiteral("軟部組織線量に基づく BSF"), QStringLiteral("円形照射野の後方散乱係数（計算値）"));
 
   const std::array<QColor, 4> colours{QColor(170, 30, 30), QColor(200, 110, 0), QColor(30, 120, 50),
                                       QColor(30, 70, 170)};
-  const QFont label_font = face_font(Face::Times, 9);
-  const QFontMetricsF fm(label_font);
-  p.setFont(label_font);
-  for (std::size_t i = 0; i < kBsfCurves.size(); ++i) {
-    const BsfCurve& c = kBsfCurves[i];
-    QPainterPath path(a.map(0.0, 1.0));
-    for (double d = 0.25; d <= 30.0 + 1e-9; d += 0.25) path.lineTo(a.map(d, bsf_of_field(c, d)));
-    p.setPen(QPen(colours[i], 1.6));
+  const auto colour = [&](std::size_t i) { return colours[i % colours.size()]; };
+  for (std::size_t i = 0; i < f.bsf.size(); ++i) {
+    p.setPen(QPen(colour(i), 1.6));
     p.setBrush(Qt::NoBrush);
-    p.drawPath(path);
-    const QPointF end = a.map(30.0, bsf_of_field(c, 30.0));
-    p.drawText(QRectF(end.x() + 5.0, end.y() - fm.height() / 2.0, 70.0, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("HVL %1 mm").arg(number_text(c.hvl_mm, 0)));
+    p.drawPath(curve_path(a, f.bsf[i].points));
   }
+
+  // Labels at the curves' right ends, pushed apart where the ends lie closer
+  // than a line of text, with a short leader from each end to its label.
+  std::vector<std::size_t> order(f.bsf.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::vector<qreal> end_y(f.bsf.size());
+  for (std::size_t i = 0; i < f.bsf.size(); ++i)
+    end_y[i] = f.bsf[i].points.empty() ? plot.bottom() : a.map(kFieldMaxCm, f.bsf[i].points.back().y()).y();
+  std::sort(order.begin(), order.end(), [&](std::size_t l, std::size_t r) { return end_y[l] < end_y[r]; });
+  std::vector<qreal> label_y(f.bsf.size());
+  const qreal gap = fm.height();
+  for (std::size_t n = 0; n < order.size(); ++n) {
+    label_y[order[n]] = end_y[order[n]];
+    if (n > 0) label_y[order[n]] = std::max(label_y[order[n]], label_y[order[n - 1]] + gap);
+  }
+  for (std::size_t n = order.size(); n-- > 0;) {
+    const qreal limit = n + 1 < order.size() ? label_y[order[n + 1]] - gap : plot.bottom() - gap / 2.0;
+    label_y[order[n]] = std::min(label_y[order[n]], limit);
+  }
+  p.setFont(label_font);
+  for (std::size_t i = 0; i < f.bsf.size(); ++i) {
+    const qreal x = plot.right();
+    p.setPen(QPen(colour(i), 1.0));
+    p.drawLine(QPointF(x + 1.0, end_y[i]), QPointF(x + 6.0, label_y[i]));
+    p.drawText(QRectF(x + 8.0, label_y[i] - fm.height() / 2.0, label_width + 4.0, fm.height()),
+               Qt::AlignLeft | Qt::AlignVCenter, labels[i]);
+  }
+
+  // The conditions every curve shares, in the empty lower-right corner.
+  const QFont note_font = face_font(Face::Meiryo, 9);
+  const QFontMetricsF fm_note(note_font);
+  p.setFont(note_font);
+  p.setPen(Qt::black);
+  const QString note = QStringLiteral("総ろ過 Al %1 mm\n焦点–表面間距離 %2 cm")
+                           .arg(number_text(10.0 * f.total_al_cm, 1), number_text(kFocusDistanceCm, 0));
+  p.drawText(plot.adjusted(0.0, 0.0, -6.0, -10.0), Qt::AlignRight | Qt::AlignBottom, note);
 }
 
-void draw_spectrum_graph(QPainter& p, const QRectF& area)
+void draw_spectrum_graph(QPainter& p, const QRectF& area, const ProblemFigures& f)
 {
-  // The 80 kV beam with 3 mm of aluminium, a usual radiographic filtration,
-  // and the 60 kV beam filtered to the same half-value layer.
-  constexpr double kHighKv = 80.0;
-  constexpr double kHighFilter = 3.0;
-  constexpr double kLowKv = 60.0;
-  static const double hvl = half_value_layer(kHighKv, kHighFilter);
-  static const double low_filter = filtration_for(kLowKv, hvl);
-  static const Spectrum low = make_spectrum(kLowKv, low_filter);
-  static const Spectrum high = make_spectrum(kHighKv, kHighFilter);
-
   const QRectF plot = area.adjusted(62.0, 30.0, -14.0, -44.0);
   const Axes a{plot, 0.0, 90.0, 0.0, 1.4};
-  draw_axes(p, a, 10.0, 0, 0.2, 1, QStringLiteral("光子エネルギー (keV)"), QStringLiteral("相対光子数"),
-            QStringLiteral("半価層 %1 mm Al の 60 kV と 80 kV のスペクトル").arg(number_text(hvl, 1)));
+  const QString caption =
+      f.same_hvl ? QStringLiteral("半価層 %1 mm Al の 60 kV と 80 kV のスペクトル").arg(number_text(10.0 * f.high.hvl_cm, 2))
+                 : QStringLiteral("60 kV と 80 kV のスペクトル（半価層は凡例のとおり）");
+  draw_axes(p, area, a, 10.0, 0, 0.2, 1, QStringLiteral("光子エネルギー (keV)"), QStringLiteral("相対光子数"), caption);
 
   const QColor low_colour(30, 70, 170);
   const QColor high_colour(170, 30, 30);
-  for (const Spectrum* s : {&low, &high}) {
-    QPainterPath path(a.map(s->points.front().x(), s->points.front().y()));
-    for (const QPointF& q : s->points) path.lineTo(a.map(q.x(), q.y()));
-    p.setPen(QPen(s == &low ? low_colour : high_colour, 1.6));
+  const std::array<std::pair<const SpectrumCurve*, QColor>, 2> curves{{{&f.high, high_colour}, {&f.low, low_colour}}};
+  for (const auto& [s, c] : curves) {
+    p.setPen(QPen(c, 1.6));
     p.setBrush(Qt::NoBrush);
-    p.drawPath(path);
+    p.drawPath(curve_path(a, s->points));
   }
 
   // Legend in the top-left corner, above the spectra.
@@ -305,35 +393,59 @@ void draw_spectrum_graph(QPainter& p, const QRectF& area)
   const QFontMetricsF fm(legend_font);
   p.setFont(legend_font);
   const qreal lx = plot.left() + 10.0;
-  qreal ly = plot.top() + 8.0 + fm.height() / 2.0;
-  for (const Spectrum* s : {&low, &high}) {
-    p.setPen(QPen(s == &low ? low_colour : high_colour, 1.6));
+  qreal ly = plot.top() + 6.0 + fm.height() / 2.0;
+  for (const auto& [s, c] : curves) {
+    p.setPen(QPen(c, 1.6));
     p.drawLine(QPointF(lx, ly), QPointF(lx + 22.0, ly));
     p.setPen(Qt::black);
-    p.drawText(QRectF(lx + 28.0, ly - fm.height() / 2.0, 160.0, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("%1 kV (Al %2 mm)").arg(number_text(s->tube_kv, 0), number_text(s->mm_al, 1)));
-    ly += fm.height() + 4.0;
+    p.drawText(QRectF(lx + 28.0, ly - fm.height() / 2.0, plot.right() - lx - 30.0, fm.height()),
+               Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("%1 kV,  総ろ過 Al %2 mm,  %3")
+                   .arg(number_text(s->tube_kv, 0), number_text(10.0 * s->total_al_cm, 2),
+                        hvl_text(s->hvl_cm, s->hvl_found)));
+    ly += fm.height() + 2.0;
   }
 
-  // The tungsten K lines of the 80 kV beam.
-  p.setPen(high_colour);
-  const QPointF ka = a.map(kTungstenK[0].kev, 0.0);
-  double ka_top = 0.0;
-  for (const QPointF& q : high.points)
-    if (std::abs(q.x() - kTungstenK[0].kev) < kBinKev) ka_top = std::max(ka_top, q.y());
-  const QPointF ka_peak = a.map(kTungstenK[0].kev, ka_top);
-  p.drawText(QRectF(ka.x() - 10.0, ka_peak.y() - fm.height() - 2.0, 80.0, fm.height()),
-             Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("W K線"));
+  // The characteristic lines stand out of the continuum as single bins; the
+  // tallest of them is named. Nothing is marked when the beam has none (below
+  // the tungsten K edge).
+  for (const auto& [s, c] : curves) {
+    const std::vector<QPointF>& q = s->points;
+    std::size_t line = 0;
+    for (std::size_t i = 1; i + 1 < q.size(); ++i) {
+      const double base = std::max(q[i - 1].y(), q[i + 1].y());
+      if (q[i].y() > 1.2 * base && (line == 0 || q[i].y() > q[line].y())) line = i;
+    }
+    if (line == 0) continue;
+    const QPointF tip = a.map(q[line].x(), q[line].y());
+    p.setPen(c);
+    p.drawText(QRectF(tip.x() + 5.0, tip.y() - fm.height() / 2.0, 80.0, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("W K線"));
+  }
 }
 
-void draw_problem_graphs(QPainter& p, const QRect& r)
+void draw_failure(QPainter& p, const QRectF& area, const QString& why)
+{
+  p.setFont(face_font(Face::Meiryo, 9));
+  p.setPen(Qt::black);
+  p.drawText(area.adjusted(20.0, 20.0, -20.0, -20.0), Qt::AlignCenter | Qt::TextWordWrap,
+             QStringLiteral("図を計算できませんでした。\n%1").arg(why));
+}
+
+void draw_problem_graphs(QPainter& p, const QRect& r, const ProblemFigures& f)
 {
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
   const QRectF whole(r);
-  const qreal half = whole.width() / 2.0;
-  draw_bsf_graph(p, QRectF(whole.left(), whole.top(), half, whole.height()));
-  draw_spectrum_graph(p, QRectF(whole.left() + half, whole.top(), half, whole.height()));
+  if (!f.failure.isEmpty()) {
+    draw_failure(p, whole, f.failure);
+    return;
+  }
+  // The left graph carries its curve labels beside the frame and gets a
+  // little more of the width.
+  const qreal split = std::round(whole.width() * 0.52);
+  draw_bsf_graph(p, QRectF(whole.left(), whole.top(), split, whole.height()), f);
+  draw_spectrum_graph(p, QRectF(whole.left() + split, whole.top(), whole.width() - split, whole.height()), f);
 }
 
 // ---------------------------------------------------------------------------
@@ -350,7 +462,7 @@ const ControlSpec kForm2Controls[] = {
      Face::Meiryo, 11},
     {"Label2", Kind::Label, kTextLeft, 660, kTextWidth, kLine, "問題点 (1)"},
     {"Label3", Kind::Label, kIndent, 1035, kTextWidth - 240, kLine,
-     "後方散乱係数は、X線の線質を表すアルミニウム半価層をパラメータとしたグラフ（左図）から、"},
+     "後方散乱係数は、X線の線質を表すアルミニウム半価層をパラメータとした左図のようなグラフから、"},
     {"Label4", Kind::Label, kIndent, 1410, kTextWidth - 240, kLine,
      "実際の照射野を等価正方形（またはそれと等価な円形照射野）に置き換えて読み取られてきました。"},
     {"Label5", Kind::Label, kIndent, 1785, kTextWidth - 240, kLine,
@@ -445,7 +557,11 @@ const ControlSpec kForm3Controls[] = {
 Form2::Form2(Shell& shell) : Form(QStringLiteral("後方散乱係数"), 12555, 10410, kForm2Controls), shell_(shell)
 {
   for (const char* name : {"Label1", "Label2", "Label6", "Label9"}) embolden(label(name));
-  picture("Picture2")->set_drawing(draw_problem_graphs);
+  // The figures take about ten milliseconds to compute; they are computed
+  // once, here, and every repaint draws the same numbers.
+  auto figures =
+      std::make_shared<const ProblemFigures>(compute_problem_figures(shell_.attenuation, shell_.differential));
+  picture("Picture2")->set_drawing([figures](QPainter& p, const QRect& r) { draw_problem_graphs(p, r, *figures); });
   connect(button("Command1"), &QPushButton::clicked, this, [this] { Command1_Click(); });
   connect(button("Command2"), &QPushButton::clicked, this, [this] { Command2_Click(); });
 }
