@@ -48,9 +48,9 @@ std::optional<ConditionProblem> check_ranges(const ExposureConditions& c)
     const char* en;
   };
   const Filter filters[] = {
-      {c.InherentFilter, "inherent-al", "固有ろ過", "the inherent filtration"},
-      {c.AddedFilterAl, "added-al", "付加フィルタ (Al)", "the added aluminium filter"},
-      {c.AddedFilterCu, "added-cu", "付加フィルタ (Cu)", "the added copper filter"},
+      {c.InherentFilter, "inherent-al", "固有フィルタ (Al当量)", "the inherent filtration"},
+      {c.AddedFilterAl, "added-al", "付加フィルタ (アルミ)", "the added aluminium filter"},
+      {c.AddedFilterCu, "added-cu", "付加フィルタ（銅）", "the added copper filter"},
   };
   for (const Filter& f : filters)
     if (bad(f.cm) || f.cm < 0.0)
@@ -63,15 +63,15 @@ std::optional<ConditionProblem> check_ranges(const ExposureConditions& c)
     const char* en;
   };
   std::vector<Length> lengths = {
-      {c.FocusReceptorDistance, "ffd", "焦点-受像面間距離", "the focus-receptor distance"},
-      {c.FocusSurfaceDistance, "fsd", "焦点-皮膚間距離", "the focus-surface distance"},
+      {c.FocusReceptorDistance, "ffd", "焦点-受像器間距離", "the focus-receptor distance"},
+      {c.FocusSurfaceDistance, "fsd", "焦点-入射表面間距離", "the focus-surface distance"},
       {c.ObjectThickness, "thickness", "被写体厚", "the object thickness"},
   };
   if (c.FieldShape == 2) {
-    lengths.push_back({c.FieldLong, "diameter", "照射野の直径", "the field diameter"});
+    lengths.push_back({c.FieldLong, "diameter", "照射野サイズ（直径）", "the field diameter"});
   } else {
-    lengths.push_back({c.FieldLong, "field", "照射野 (長軸方向)", "the long-axis field size"});
-    lengths.push_back({c.FieldShort, "field", "照射野 (短軸方向)", "the short-axis field size"});
+    lengths.push_back({c.FieldLong, "field", "照射野の長軸方向サイズ", "the long-axis field size"});
+    lengths.push_back({c.FieldShort, "field", "照射野の単軸方向サイズ", "the short-axis field size"});
   }
   for (const Length& l : lengths)
     if (bad(l.cm) || !(l.cm > 0.0))

@@ -163,6 +163,10 @@ ConditionsForm::ConditionsForm(Shell& shell, int active_form, const QString& tit
   combo1->setMaxVisibleItems(11);
 
   for (const ConditionField& f : kFields) text(f.box)->installEventFilter(this);
+  // The wheel over a closed list would apply presets in passing and
+  // overwrite typed sizes: it turns the list only when the list has focus.
+  combo1->setFocusPolicy(Qt::StrongFocus);
+  combo1->installEventFilter(this);
   connect(option("Option1"), &QRadioButton::clicked, this, [this] { Option_Click(1); });
   connect(option("Option2"), &QRadioButton::clicked, this, [this] { Option_Click(2); });
   connect(option("Option3"), &QRadioButton::clicked, this, [this] { Option_Click(3); });
@@ -285,10 +289,15 @@ void ConditionsForm::Command1_Click()
   }
   shell_.show_form4();
   hide();
+  on_exit();
 }
 
 bool ConditionsForm::eventFilter(QObject* watched, QEvent* event)
 {
+  if (watched == combo("Combo1") && event->type() == QEvent::Wheel && !combo("Combo1")->hasFocus()) {
+    event->ignore();
+    return true;
+  }
   auto* box = qobject_cast<QLineEdit*>(watched);
   if (box && event->type() == QEvent::KeyPress)
     Text_KeyDown(box->objectName(), static_cast<QKeyEvent*>(event)->key());
@@ -328,7 +337,6 @@ Form1::Form1(Shell& shell)
                      form1_controls())
 {
   combo("Combo1")->addItem(u8(kCircularField));
-  combo("Combo1")->installEventFilter(this);
   label("Label15")->setWordWrap(true);
 }
 
@@ -433,8 +441,9 @@ void Form5::load()
 void Form5::calculate()
 {
   compute_spectrum_step();
-  // Let the form repaint before the engine's window opens.
-  QCoreApplication::processEvents();
+  // Let the form repaint before the engine's window opens. User input waits:
+  // a second click or a close now would run in the middle of this one.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   const auto started = shell_.launcher().launch(shell_.state().PhantomShape,
                                                 QString::fromStdString(shell_.working_dir().string()));
   button("Command4")->setEnabled(true);
@@ -442,6 +451,13 @@ void Form5::calculate()
     warn(this, u8("端末ウィンドウが見つからないため、") + fs::path(started->program.toStdString()).filename().c_str() +
                    u8(" を画面なしで起動しました。\n計算の経過とエラーは次のファイルに書かれます。\n\n") +
                    started->log_file);
+}
+
+void Form5::on_exit()
+{
+  // The shape dialog belongs to this form's visit: it goes with it, keeping
+  // its texts for the next one.
+  if (Form13* dialog = shell_.form13()) dialog->hide();
 }
 
 void Form5::after_preset(const QString& item)

@@ -48,6 +48,8 @@ class ConditionsForm : public Form {
   virtual std::vector<const char*> exit_files() const = 0;
   // The form's own preset handling after the common steps (focus, circle).
   virtual void after_preset(const QString& item) = 0;
+  // The form's own last step of the exit button.
+  virtual void on_exit() {}
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -79,6 +81,7 @@ class Form5 : public ConditionsForm {
  protected:
   void calculate() override;
   std::vector<const char*> exit_files() const override { return {"X_SPCTL.dat", "ResultBSF.txt", "joken.txt"}; }
+  void on_exit() override;
   void after_preset(const QString& item) override;
   void closeEvent(QCloseEvent* event) override;
 };

@@ -34,10 +34,13 @@ std::vector<Terminal> EngineLauncher::usual_terminals()
 
 QString EngineLauncher::terminal_script()
 {
-  // The engine writes its multiplication sign as the Shift_JIS bytes 0x81
-  // 0x7E; sed in the C locale, unbuffered, turns them into UTF-8 as the
-  // lines come. The engine's input stays the terminal, for its Enter wait.
+  // Terminals that hand the command to a server may start it elsewhere:
+  // the engine reads its files from the working directory "$2". It writes
+  // its multiplication sign as the Shift_JIS bytes 0x81 0x7E; sed in the C
+  // locale, unbuffered, turns them into UTF-8 as the lines come. The
+  // engine's input stays the terminal, for its Enter wait.
   return QStringLiteral(
+      "cd \"$2\" || { printf ' Cannot enter %s.\\n Press Enter to close this window.\\n' \"$2\"; read -r _; exit 1; }\n"
       "\"$1\" | LC_ALL=C sed -u 's/\\x81\\x7e/\\xc3\\x97/g'\n"
       "status=${PIPESTATUS[0]}\n"
       "if [ \"$status\" -ne 0 ]; then\n"
@@ -64,7 +67,7 @@ std::optional<EngineStart> EngineLauncher::launch(int phantom_shape, const QStri
     if (path.isEmpty()) continue;
     QProcess p;
     p.setProgram(path);
-    p.setArguments(t.command + QStringList{"bash", "-c", terminal_script(), "bash", engine});
+    p.setArguments(t.command + QStringList{"bash", "-c", terminal_script(), "bash", engine, working_dir});
     p.setWorkingDirectory(working_dir);
     if (p.startDetached()) return EngineStart{engine, path, {}};
   }

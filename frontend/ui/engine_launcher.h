@@ -53,7 +53,8 @@ class EngineLauncher {
   // Throws EngineStartError when the engine is missing or cannot start.
   std::optional<EngineStart> launch(int phantom_shape, const QString& working_dir) const;
 
-  // The shell command run in the terminal: "$1" is the engine's path.
+  // The shell command run in the terminal: "$1" is the engine's path, "$2"
+  // the working directory.
   static QString terminal_script();
 
  private:

@@ -71,9 +71,14 @@ Form::Form(const QString& caption, int client_width, int client_height, std::spa
       case Kind::Option:
         w = new QRadioButton(caption_text, parent);
         break;
-      case Kind::Button:
-        w = new QPushButton(caption_text, parent);
+      case Kind::Button: {
+        auto* b = new QPushButton(caption_text, parent);
+        // Enter on a focused button presses it, as Space does; the forms'
+        // Enter chain ends on their calculate buttons.
+        b->setAutoDefault(true);
+        w = b;
         break;
+      }
       case Kind::Frame:
         w = new QGroupBox(caption_text, parent);
         break;

@@ -168,7 +168,8 @@ void Form13::Command1_Click()
   // The history number is a 32-bit count in joken.txt and in the engine.
   const double histories = std::nearbyint(read_number(combo("Combo1")->currentText().toStdString()));
   if (!(histories >= -2147483648.0 && histories <= 2147483647.0)) {
-    warn(this, u8("光子ヒストリー数は 2147483647 以下にしてください"));
+    warn(this, u8("光子ヒストリー数 ") + combo("Combo1")->currentText() +
+                   u8(" は整数として扱える範囲を超えています。2147483647 以下にしてください"));
     return;
   }
   shell_.guarded([&] {

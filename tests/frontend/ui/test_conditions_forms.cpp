@@ -246,6 +246,27 @@ class ConditionsForms : public QObject {
     QCOMPARE(f.focusWidget(), f.control("Text5"));
   }
 
+  void enterOnTheCalculateButtonCalculates()
+  {
+    form1().button("Command2")->setFocus();
+    QTest::keyClick(form1().button("Command2"), Qt::Key_Return);
+    QCOMPARE(form1().label("Label68")->text(), QString("1.401"));
+  }
+
+  void wheelOverAnUnfocusedListChangesNothing()
+  {
+    for (int which : {1, 2}) {
+      ConditionsForm& f = form(which);
+      f.text("Text10")->setFocus();
+      QComboBox* c = f.combo("Combo1");
+      QWheelEvent wheel(QPointF(5, 5), c->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                        Qt::NoModifier, Qt::NoScrollPhase, false);
+      QCoreApplication::sendEvent(c, &wheel);
+      QCOMPARE(c->currentText(), u8("半切サイズ 縦"));
+      QCOMPARE(f.text("Text10")->text(), QString("43.2"));
+    }
+  }
+
   void anyKeyInForm1ComboMovesToLongSide()
   {
     form1().combo("Combo1")->setFocus();
@@ -313,7 +334,7 @@ class ConditionsForms : public QObject {
     QTest::newRow("voltage above 150") << "Text5" << "151" << u8("管電圧");
     QTest::newRow("voltage 0") << "Text5" << "abc" << u8("管電圧");
     QTest::newRow("angle 90") << "Text1" << "90" << u8("ターゲット角度");
-    QTest::newRow("negative copper") << "Text4" << "-1" << u8("付加フィルタ (Cu)");
+    QTest::newRow("negative copper") << "Text4" << "-1" << u8("付加フィルタ（銅）");
   }
   void rangeChecksWarnBeforeComputing()
   {

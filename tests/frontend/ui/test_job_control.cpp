@@ -100,6 +100,22 @@ class JobControl : public QObject {
     QVERIFY(app->scratch.read(engine + ".log").startsWith((engine + " started ").toUtf8()));
   }
 
+  void refusedCalculationStartsNoEngine()
+  {
+    open_form5();
+    app->scratch.write_script("Korvane", standin("Korvane"));
+    confirm_shape("Option3");
+    form5().text("Text23")->setText("20.1");
+    form5().button("Command2")->click();
+    const auto b = app->boxes.take();
+    QCOMPARE(b.size(), std::size_t{1});
+    QCOMPARE(b[0].text, u8("  被写体厚が (FFD-FSD) より大きくなっています  "));
+    QTest::qWait(200);
+    QVERIFY(!app->scratch.exists("started.txt"));
+    QVERIFY(!app->scratch.exists("X_SPCTL.dat"));
+    QVERIFY(!form5().button("Command4")->isEnabled());
+  }
+
   void missingEngineIsReportedAndEndsTheProgram()
   {
     open_form5();
@@ -149,6 +165,11 @@ class JobControl : public QObject {
       QCOMPARE(form5().label("Label69")->text(), QString("1.400"));
       QCOMPARE(shell().state().BsfAirKerma, 1.2346);
     }
+    // A later failed read keeps what was shown.
+    app->scratch.write("resultBSF.txt", " 1.5");
+    form5().button("Command4")->click();
+    QCOMPARE(app->boxes.take().size(), std::size_t{1});
+    QCOMPARE(form5().label("Label68")->text(), QString("1.300"));
     // A second run does not remove the previous result.
     form5().button("Command2")->click();
     app->boxes.take();
@@ -164,7 +185,10 @@ class JobControl : public QObject {
     {
       QFile f(term);
       QVERIFY(f.open(QIODevice::WriteOnly));
-      f.write("#!/bin/sh\n[ \"$1\" = -e ] && shift\n\"$@\" </dev/null >window.txt 2>&1\n");
+      // It starts the command from / (as a terminal server may), keeping
+      // what the window would show in the working directory.
+      f.write("#!/bin/sh\nout=\"$PWD/window.txt\"\ncd /\n[ \"$1\" = -e ] && shift\n"
+              "\"$@\" </dev/null >\"$out\" 2>&1\n");
     }
     QFile::setPermissions(term, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     open_form5({Terminal{term, {"-e"}}});
@@ -176,6 +200,8 @@ class JobControl : public QObject {
     const QByteArray window = app->scratch.read("window.txt");
     QVERIFY2(window.contains(" Field size = 43.2 \xc3\x97 35.6 [cm2]"), window.constData());
     QVERIFY2(window.contains("Korvane stopped with exit status 3"), window.constData());
+    const QList<QByteArray> started = app->scratch.read("started.txt").split('\n');
+    QCOMPARE(QDir(QString::fromUtf8(started[1])).canonicalPath(), QDir(app->scratch.qpath()).canonicalPath());
     QVERIFY(form5().button("Command4")->isEnabled());
   }
 

@@ -1,6 +1,7 @@
 // Which window opens which, what persists while a window is hidden, what
 // closing a window by its frame does, and how the program ends.
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -176,6 +177,78 @@ class Navigation : public QObject {
     QVERIFY(s.form5()->isVisible());
     s.form5()->button("Command3")->click();  // a new dialog with its default texts
     QCOMPARE(s.form13()->text("Text1")->text(), QString("20"));
+  }
+
+  void monteCarloFormKeepsItsStateAcrossExit()
+  {
+    Shell& s = *app->shell;
+    s.form1()->button("Command1")->click();
+    s.form4()->button("Command2")->click();
+    Form5* f5 = s.form5();
+    test::type_into(f5->text("Text9"), "65");
+    f5->button("Command3")->click();
+    s.form13()->button("Command1")->click();
+    f5->button("Command3")->click();
+    f5->button("Command1")->click();  // Exit, with the shape dialog open
+    QVERIFY(!s.form13()->isVisible());
+    s.form4()->button("Command2")->click();
+    QCOMPARE(s.form5(), f5);
+    QCOMPARE(f5->text("Text9")->text(), QString("65"));
+    QVERIFY(f5->button("Command2")->isEnabled());
+    QCOMPARE(f5->label("Label14")->text(), QString::fromUtf8("半径 20cm の円柱表面"));
+  }
+
+  void controlsSitWhereTheTablesPutThem()
+  {
+    Shell& s = *app->shell;
+    s.form1()->button("Command1")->click();
+    s.form4()->button("Command2")->click();
+    s.form5()->button("Command3")->click();
+    struct Expect {
+      Form* form;
+      const char* control;
+      int left, top, width, height;  // twips within its parent
+    };
+    const Expect cases[] = {
+        {s.form1(), "Text1", 3120, 2520, 975, 375},     {s.form5(), "Text1", 3240, 2520, 975, 375},
+        {s.form1(), "Frame2", 480, 1320, 7335, 975},    {s.form5(), "Frame2", 600, 1320, 7335, 975},
+        {s.form1(), "Option2", 3120, 480, 2295, 375},   {s.form5(), "Option2", 3120, 480, 2295, 375},
+        {s.form1(), "Combo1", 7680, 3600, 1575, 390},   {s.form5(), "Label68", 14520, 2760, 1815, 495},
+        {s.form1(), "Label6", 13680, 4320, 1575, 375},  {s.form1(), "Command2", 5040, 5040, 4215, 735},
+        {s.form5(), "Command3", 600, 5040, 3255, 735},  {s.form5(), "Command1", 15000, 5040, 1335, 735},
+        {s.form1(), "Shape1", 1320, 6120, 14415, 1335}, {s.form4(), "Command4", 8160, 5160, 1815, 735},
+        {s.form4(), "Picture1", 5760, 5520, 480, 480},  {s.form13(), "Picture4", 12480, 120, 7815, 7815},
+        {s.form13(), "Option3", 8160, 480, 3015, 375},  {s.form13(), "Combo1", 4800, 7080, 1935, 435},
+    };
+    for (const Expect& e : cases)
+      QCOMPARE(e.form->control(e.control)->geometry(), twips_rect(e.left, e.top, e.width, e.height));
+  }
+
+  void captionsAndToolTips()
+  {
+    Shell& s = *app->shell;
+    s.form1()->button("Command1")->click();
+    s.form4()->button("Command2")->click();
+    s.form5()->button("Command3")->click();
+    const std::tuple<Form*, const char*, const char*> captions[] = {
+        {s.form4(), "Command1", "微分後方散乱係数を用いた計算（入射表面：平面）"},
+        {s.form4(), "Command2", "モンテカルロ法による計算（入射表面：非平面）"},
+        {s.form4(), "Command3", "備 考 ： 従来の後方散乱係数の取得法の問題点"},
+        {s.form4(), "Command4", "END"},
+        {s.form1(), "Command2", "この条件で計算する"},
+        {s.form5(), "Command4", "計算結果表示"},
+        {s.form5(), "Command3", "入射表面の形状"},
+        {s.form13(), "Command6", "Shape Check "},
+    };
+    for (const auto& [form, name, caption] : captions)
+      QCOMPARE(qobject_cast<QPushButton*>(form->control(name))->text(), QString::fromUtf8(caption));
+    QCOMPARE(s.form4()->control("Picture1")->toolTip(), QString::fromUtf8("   さわるな   "));
+    QCOMPARE(qobject_cast<QGroupBox*>(s.form1()->control("Frame2"))->title(), QString::fromUtf8("  高電圧整流方式  "));
+    QCOMPARE(qobject_cast<QGroupBox*>(s.form13()->control("Frame1"))->title(), QString(" Select surface type "));
+    QCOMPARE(s.form1()->label("Label20")->text(), QString::fromUtf8("入射表面：平面"));
+    QCOMPARE(s.form5()->label("Label20")->text(), QString::fromUtf8("入射面："));
+    QCOMPARE(s.form1()->label("Label14")->text(),
+             QString::fromUtf8("”微分後方散乱係数法” については、下記の文献を参照して下さい"));
   }
 
   void windowsHaveTheirCaptionsAndClientSizes()
