@@ -75,8 +75,6 @@ constexpr const char* kDefaultPreset = "半切サイズ 縦";
 constexpr const char* kLongAxisCaption = "　長軸方向サイズ";
 constexpr const char* kDiameterCaption = "  照射野サイズ（直径）";
 
-QString u8(const char* s) { return QString::fromUtf8(s); }
-
 void require_finite(double v, const char* what)
 {
   if (!std::isfinite(v))

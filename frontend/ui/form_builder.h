@@ -20,6 +20,9 @@ namespace bsf::ui {
 
 class PictureBox;
 
+// The forms' texts are written in the source as UTF-8.
+inline QString u8(const char* s) { return QString::fromUtf8(s); }
+
 // Positions are in twips, 1440 to the inch: 15 twips make one pixel at the
 // logical 96 DPI. Each edge is rounded on its own, so that controls that
 // touch in twips touch on the screen.

@@ -20,8 +20,6 @@ namespace bsf::ui {
 
 namespace {
 
-QString u8(const char* s) { return QString::fromUtf8(s); }
-
 constexpr const char* kDefaultHistories = "50000000";
 
 const ControlSpec kControls[] = {

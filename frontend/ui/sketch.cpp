@@ -29,23 +29,21 @@ std::vector<SketchItem> shape_sketch(const SketchInputs& in)
   out.push_back(SketchLine{-25.0, 40.0, 0.0, 0.0, 2, kBlack});
   out.push_back(SketchLine{0.0, 0.0, 25.0, 40.0, 2, kBlack});
 
-  // The section, lengths in mm.
+  // The section, lengths in mm. A cylinder is the elliptic section with
+  // equal semi-axes: the upper half of the outline touching (0, 0), then the
+  // sides straight down.
+  auto half_ellipse = [&](double h, double v) {
+    out.push_back(SketchArc{0.0, -v, h, v, 0.0, kHalfTurn, 3, kBlue});
+    out.push_back(SketchLine{h, -v, h, kBodyEnd, 3, kBlue});
+    out.push_back(SketchLine{-h, -v, -h, kBodyEnd, 3, kBlue});
+  };
   switch (in.phantom_shape) {
-    case 1: {
-      const double r = 10.0 * in.cylinder_radius;
-      out.push_back(SketchArc{0.0, -r, r, r, 0.0, kHalfTurn, 3, kBlue});
-      out.push_back(SketchLine{r, -r, r, kBodyEnd, 3, kBlue});
-      out.push_back(SketchLine{-r, -r, -r, kBodyEnd, 3, kBlue});
+    case 1:
+      half_ellipse(10.0 * in.cylinder_radius, 10.0 * in.cylinder_radius);
       break;
-    }
-    case 2: {
-      const double h = 10.0 * in.ellipse_horizontal;
-      const double v = 10.0 * in.ellipse_vertical;
-      out.push_back(SketchArc{0.0, -v, h, v, 0.0, kHalfTurn, 3, kBlue});
-      out.push_back(SketchLine{h, -v, h, kBodyEnd, 3, kBlue});
-      out.push_back(SketchLine{-h, -v, -h, kBodyEnd, 3, kBlue});
+    case 2:
+      half_ellipse(10.0 * in.ellipse_horizontal, 10.0 * in.ellipse_vertical);
       break;
-    }
     case 4: {
       const double a = 10.0 * in.racetrack_a;
       const double b = 10.0 * in.racetrack_b;

@@ -16,10 +16,6 @@
 using namespace bsf::ui;
 using bsf::ui::test::App;
 
-namespace {
-QString u8(const char* s) { return QString::fromUtf8(s); }
-}  // namespace
-
 class ConditionsForms : public QObject {
   Q_OBJECT
 

@@ -17,7 +17,6 @@ using namespace bsf::ui;
 using bsf::ui::test::App;
 
 namespace {
-QString u8(const char* s) { return QString::fromUtf8(s); }
 
 // A stand-in engine: records how it was started, prints a console line with
 // the Shift_JIS multiplication sign, waits for its input to end, writes a

@@ -17,10 +17,6 @@
 using namespace bsf::ui;
 using bsf::ui::test::App;
 
-namespace {
-QString u8(const char* s) { return QString::fromUtf8(s); }
-}  // namespace
-
 class ShapeDialog : public QObject {
   Q_OBJECT
 
