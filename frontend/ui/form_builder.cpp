@@ -1,7 +1,6 @@
 #include "form_builder.h"
 
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
