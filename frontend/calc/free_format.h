@@ -11,12 +11,42 @@
 
 namespace bsf {
 
-// A data file that is missing, cannot be read, ends early or holds text
-// where a number belongs. The message names the file, the line and the text.
+// A data or exchange file that is missing, cannot be read, ends early,
+// holds text where a number belongs, or cannot be written. what() is the
+// English message naming the file, the line and the text (for the command
+// line); japanese_message() says the same for the windows.
 class DataFileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  enum class Kind {
+    NotFound,    // no such file in the folder
+    CannotOpen,  // there, but cannot be opened for reading
+    EndsEarly,   // the file ends before a value it must hold
+    NotANumber,  // text where a number belongs
+    CannotWrite, // creating, writing or replacing failed; os_error() says why
+  };
+
+  DataFileError(Kind kind, std::filesystem::path file, int line, const std::string& english,
+                std::string token = {}, int os_error = 0);
+
+  Kind kind() const { return kind_; }
+  const std::filesystem::path& file() const { return file_; }
+  int line() const { return line_; }            // 0 when no line is concerned
+  const std::string& token() const { return token_; }  // the text that is not a number
+  int os_error() const { return os_error_; }    // errno of a failed write, else 0
+
+ private:
+  Kind kind_;
+  std::filesystem::path file_;
+  int line_;
+  std::string token_;
+  int os_error_;
 };
+
+// The error in Japanese, naming the file, the folder, the line and the text.
+std::string japanese_message(const DataFileError& e);
+
+// The reason for an operating-system error number, in Japanese.
+std::string japanese_os_reason(int os_error);
 
 class FreeFormatReader {
  public:
@@ -35,8 +65,9 @@ class FreeFormatReader {
 
  private:
   bool fill();  // reads the next line; false at end of file
-  [[noreturn]] void fail(const std::string& what) const;
+  [[noreturn]] void fail(DataFileError::Kind kind, const std::string& what, const std::string& token = {}) const;
 
+  std::filesystem::path file_;
   std::string name_;
   std::ifstream in_;
   std::string line_;

@@ -2,8 +2,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "data_tables.h"
 #include "free_format.h"
@@ -34,23 +37,50 @@ std::string joken_text(const ExposureConditions& c)
 void replace_file(const fs::path& dir, const std::string& name, const std::string& text)
 {
   const fs::path target = resolve_nocase(dir, name);
-  const fs::path tmp = dir / (name + ".partial");
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw DataFileError(name + ": cannot be created in " + dir.string() + ": " + std::strerror(errno));
-    out << text;
-    out.close();
-    if (!out) {
-      std::error_code ec;
-      fs::remove(tmp, ec);
-      throw DataFileError(name + ": cannot be written in " + dir.string());
+  // The reason is taken from errno at the failing call itself, before any
+  // clean-up can overwrite it.
+  auto fail = [&](const char* what, int os_error) {
+    throw DataFileError(DataFileError::Kind::CannotWrite, target, 0,
+                        name + ": " + what + " in " + dir.string() + ": " + std::strerror(os_error), {}, os_error);
+  };
+
+  // A temporary of a unique name beside the target, flushed to the disk and
+  // renamed over it: a reader sees the old file or the whole new one, and
+  // a failure leaves the old file and no temporary behind.
+  std::string tmp = (dir / (name + ".XXXXXX")).string();
+  const int fd = ::mkstemp(tmp.data());
+  if (fd < 0) fail("cannot be created", errno);
+  auto give_up = [&](const char* what) {
+    const int os_error = errno;
+    ::close(fd);
+    ::unlink(tmp.c_str());
+    fail(what, os_error);
+  };
+  const char* p = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      give_up("cannot be written");
     }
+    p += n;
+    left -= static_cast<std::size_t>(n);
   }
-  std::error_code ec;
-  fs::rename(tmp, target, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    throw DataFileError(name + ": cannot replace the file in " + dir.string() + ": " + ec.message());
+  // mkstemp makes the file private; an exchange file is an ordinary one.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  if (::fchmod(fd, 0666 & ~mask) != 0) give_up("cannot be written");
+  if (::fsync(fd) != 0) give_up("cannot be written");
+  if (::close(fd) != 0) {
+    const int os_error = errno;
+    ::unlink(tmp.c_str());
+    fail("cannot be written", os_error);
+  }
+  if (::rename(tmp.c_str(), target.c_str()) != 0) {
+    const int os_error = errno;
+    ::unlink(tmp.c_str());
+    fail("cannot replace the file", os_error);
   }
 }
 

@@ -1,20 +1,35 @@
 #include "number_text.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <algorithm>
 
 namespace bsf {
 
 namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool is_digit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The power of ten of the first significant digit of mantissa × 10^exponent
+// (the mantissa as typed, with its optional sign and point). Only its sign
+// matters: it tells an overflow from an underflow when the number does not
+// fit in a double.
+long long decimal_power(std::string_view mantissa, long long exponent)
+{
+  if (!mantissa.empty() && mantissa[0] == '-') mantissa.remove_prefix(1);
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::string_view integer = mantissa.substr(0, point);
+  const std::string_view fraction = mantissa.substr(std::min(point + 1, mantissa.size()));
+  if (const std::size_t k = integer.find_first_not_of('0'); k != std::string_view::npos)
+    return static_cast<long long>(integer.size() - 1 - k) + exponent;
+  const std::size_t k = fraction.find_first_not_of('0');
+  return -static_cast<long long>(k + 1) + exponent;
+}
 
 }  // namespace
 
-double read_number(std::string_view text)
+NumberReading parse_number(std::string_view text)
 {
   // Gathers the characters that form the number, passing over blanks, and
   // stops at the first character that cannot continue it.
@@ -42,26 +57,50 @@ double read_number(std::string_view text)
       break;
     }
   }
-  if (!digits) return 0.0;
+  if (!digits) return {};
+  const std::string mantissa = number;
   // An exponent counts only when at least one digit follows its letter.
+  long long exponent = 0;
   if (i < text.size() && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
     std::size_t j = i + 1;
-    std::string exponent = "e";
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
+    std::string part = "e";
+    bool negative = false;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) {
+      negative = text[j] == '-';
+      part += text[j++];
+    }
     bool exp_digits = false;
     for (; j < text.size() && (is_digit(text[j]) || is_blank(text[j])); ++j) {
-      if (is_digit(text[j])) {
-        exponent += text[j];
-        exp_digits = true;
-      }
+      if (!is_digit(text[j])) continue;
+      part += text[j];
+      exp_digits = true;
+      // Saturates far beyond any double's range; only its size matters then.
+      if (exponent < 1'000'000'000) exponent = exponent * 10 + (text[j] - '0');
     }
-    if (exp_digits) number += exponent;
+    if (negative) exponent = -exponent;
+    if (exp_digits) number += part;
+    else exponent = 0;
   }
   double value = 0.0;
   const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (ec == std::errc::result_out_of_range) return number[0] == '-' ? -HUGE_VAL : HUGE_VAL;
   (void)end;
-  return ec == std::errc() ? value : 0.0;
+  if (ec == std::errc::result_out_of_range) {
+    // Too small for a double reads as zero; too large is out of range.
+    if (decimal_power(mantissa, exponent) < 0) return {NumberReading::Status::Ok, number[0] == '-' ? -0.0 : 0.0};
+    return {NumberReading::Status::OutOfRange, 0.0};
+  }
+  if (ec != std::errc()) return {};
+  return {NumberReading::Status::Ok, value};
+}
+
+double read_number(std::string_view text)
+{
+  const NumberReading r = parse_number(text);
+  if (r.status == NumberReading::Status::OutOfRange) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    return first != std::string_view::npos && text[first] == '-' ? -HUGE_VAL : HUGE_VAL;
+  }
+  return r.value;
 }
 
 std::string format_pattern(double value, std::string_view pattern)
@@ -72,27 +111,55 @@ std::string format_pattern(double value, std::string_view pattern)
   int min_integer_digits = 0;
   for (char c : integer_part) min_integer_digits += c == '0';
 
-  // Round half away from zero: printf rounds an exact binary tie (0.125 to
-  // two decimals) to even, a form pattern rounds it up.
-  double magnitude = std::fabs(value);
-  const long double scaled = static_cast<long double>(magnitude) * std::pow(10.0L, decimals);
-  if (scaled - std::floor(scaled) == 0.5L)
-    magnitude = static_cast<double>((std::floor(scaled) + 1.0L) / std::pow(10.0L, decimals));
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
+
+  // The shortest decimal form, as d.ddddde±p: its digits d and the power p
+  // of ten of the first one.
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, magnitude);
-  std::string digits = buf;
+  const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
+  const std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
+  const std::size_t e = sci.find('e');
+  std::string digits;
+  for (char c : sci.substr(0, e))
+    if (c != '.') digits += c;
+  int power = 0;
+  std::from_chars(sci.data() + e + 1 + (sci[e + 1] == '+'), sci.data() + sci.size(), power);
 
-  std::size_t int_len = digits.find('.');
-  if (int_len == std::string::npos) int_len = digits.size();
-  if (int_len == 1 && digits[0] == '0' && min_integer_digits == 0) {
-    digits.erase(0, 1);  // "#.00" writes no leading zero
-    int_len = 0;
+  // The same digits written out in fixed notation, the point after the
+  // first `point_at` of them, extended with zeros to the pattern's decimals.
+  std::string grid = power < 0 ? std::string(static_cast<std::size_t>(-power), '0') + digits : digits;
+  const std::size_t point_at = power < 0 ? 1 : static_cast<std::size_t>(power) + 1;
+  const std::size_t keep = point_at + static_cast<std::size_t>(decimals);
+  if (grid.size() < keep) grid.append(keep - grid.size(), '0');
+  // Round on the first digit dropped. A shortest form carries no digit
+  // beyond the ones it shows, so a 5 there is an exact decimal tie or above
+  // it: both round up, away from zero.
+  const bool round_up = grid.size() > keep && grid[keep] >= '5';
+  grid.resize(keep);
+  std::size_t int_len = point_at;
+  if (round_up) {
+    std::size_t k = keep;
+    while (k > 0 && grid[k - 1] == '9') grid[--k] = '0';
+    if (k == 0) {
+      grid.insert(grid.begin(), '1');
+      ++int_len;
+    } else {
+      ++grid[k - 1];
+    }
   }
-  if (static_cast<int>(int_len) < min_integer_digits)
-    digits.insert(0, static_cast<std::size_t>(min_integer_digits) - int_len, '0');
+  std::string int_digits = grid.substr(0, int_len);
+  const std::string frac_digits = grid.substr(int_len);
+  // Leading zeros go; the pattern's '0's put back as many as it asks for.
+  const std::size_t nz = int_digits.find_first_not_of('0');
+  int_digits = nz == std::string::npos ? "" : int_digits.substr(nz);
+  if (static_cast<int>(int_digits.size()) < min_integer_digits)
+    int_digits.insert(0, static_cast<std::size_t>(min_integer_digits) - int_digits.size(), '0');
 
-  const bool rounds_to_zero = digits.find_first_not_of("0.") == std::string::npos;
-  return (value < 0.0 && !rounds_to_zero ? "-" : "") + digits;
+  std::string text = int_digits;
+  if (decimals > 0) text += "." + frac_digits;
+  const bool rounds_to_zero = text.find_first_not_of("0.") == std::string::npos;
+  return (value < 0.0 && !rounds_to_zero ? "-" : "") + text;
 }
 
 }  // namespace bsf

@@ -45,12 +45,17 @@ std::vector<WaveformPhase> waveform_phases(int waveform)
 
 HalfValueLayer find_half_value_layer(const std::array<double, kHvlSteps + 1>& p)
 {
-  for (int k = 2; k <= kHvlSteps; ++k) {
+  // Without added aluminium the whole beam is there: 100 % is the bracket
+  // below step 1, so that a beam halved within the first step (an
+  // unfiltered, very soft beam) gets a layer between 0 and 0.01 cm instead
+  // of one extrapolated from steps 1 and 2, which can come out negative.
+  auto at = [&](int k) { return k == 0 ? 100.0 : p[k]; };
+  for (int k = 1; k <= kHvlSteps; ++k) {
     if (!(p[k] < 50.0)) continue;
     HalfValueLayer h;
     h.found = true;
     double f = 0.0;
-    if (p[k] != p[k - 1]) f = (std::log(50.0) - std::log(p[k - 1])) / (std::log(p[k]) - std::log(p[k - 1]));
+    if (p[k] != at(k - 1)) f = (std::log(50.0) - std::log(at(k - 1))) / (std::log(p[k]) - std::log(at(k - 1)));
     h.cm = (k - 1 + f) * kHvlStepCm;
     return h;
   }

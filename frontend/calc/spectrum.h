@@ -62,9 +62,10 @@ struct HalfValueLayer {
 };
 
 // The half-value layer from the transmission curve P(1 ... 300) (percent
-// after j*0.01 cm Al): the first k >= 2 with P(k) < 50, interpolated
-// linearly in ln P between steps k-1 and k. No bracket (P stays >= 50 to
-// the last step): not found. Equal bracket values: the lower step, (k-1)*0.01.
+// after j*0.01 cm Al), with P(0) = 100: the first k >= 1 with P(k) < 50,
+// interpolated linearly in ln P between steps k-1 and k. No bracket (P
+// stays >= 50 to the last step): not found. Equal bracket values: the lower
+// step, (k-1)*0.01.
 HalfValueLayer find_half_value_layer(const std::array<double, kHvlSteps + 1>& transmission);
 
 // Computes the spectrum and half-value layer for the conditions (tube

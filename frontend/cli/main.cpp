@@ -156,7 +156,7 @@ int run_spectrum(const CliConditions& c, const std::string& data_dir, const std:
     std::ofstream out(output, std::ios::binary);
     out << text.str();
     out.close();
-    if (!out) throw DataFileError(output + ": cannot be written");
+    if (!out) throw DataFileError(DataFileError::Kind::CannotWrite, output, 0, output + ": cannot be written");
   }
   return 0;
 }

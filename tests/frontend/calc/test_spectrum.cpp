@@ -130,7 +130,9 @@ Literal literal_model(const ExposureConditions& c, const AttenuationTable& a)
     }
     r.transmission[j] = 100 * s / k0;
   }
-  for (int k = 2; k <= 300; ++k) {
+  // The whole beam (100 %) brackets the first step.
+  r.transmission[0] = 100;
+  for (int k = 1; k <= 300; ++k) {
     if (r.transmission[k] < 50) {
       const double f = (std::log(50) - std::log(r.transmission[k - 1])) /
                        (std::log(r.transmission[k]) - std::log(r.transmission[k - 1]));
@@ -485,12 +487,13 @@ INSTANTIATE_TEST_SUITE_P(
         // Never below 50 through step 300: no half-value layer within 2.99 cm.
         HvlCase{"NoBracket", exponential_transmission(kLn2 / 301), false, 0},
         HvlCase{"StaysAtFifty", constant(50), false, 0},
-        // Step 1 is only a bracket: already below 50 there, k = 2 is used and
-        // extrapolated from steps 1 and 2.
+        // Already below 50 after the first step: bracketed by the 100 % of
+        // the beam without aluminium, never extrapolated (which gave a
+        // negative layer for an unfiltered soft beam).
         HvlCase{"BelowFiftyAtFirstStep", with(constant(10), {{1, 40}, {2, 20}}), true,
-                0.01 * (1 + std::log(50.0 / 40) / std::log(20.0 / 40))},
-        // Equal bracket values: no interpolation, the lower step.
-        HvlCase{"EqualBracket", with(constant(10), {{1, 40}, {2, 40}}), true, 0.01}),
+                0.01 * std::log(0.5) / std::log(0.4)},
+        HvlCase{"FarBelowFiftyAtFirstStep", with(constant(1), {{1, 2}, {2, 1}}), true,
+                0.01 * std::log(0.5) / std::log(0.02)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The result's half-value layer is the one found on its own transmission
@@ -529,6 +532,18 @@ TEST(HalfValueLayer, ThickCopperStillHalvedWithinThreeCentimetres)
   ASSERT_TRUE(r.hvl_found);
   EXPECT_GT(r.hvl_cm, 1.3);
   EXPECT_LT(r.hvl_cm, std::log(2.0) / table().aluminium[300]);
+}
+
+// An unfiltered beam is mostly photons of a few keV, halved by a few
+// micrometres of aluminium: a small layer, but a positive one.
+TEST(HalfValueLayer, UnfilteredBeamHasASmallPositiveLayer)
+{
+  for (double kv : {20.0, 75.0, 150.0}) {
+    const SpectrumResult r = compute_spectrum(conditions(1, kv, 0.0, 0.0, 0.0), table());
+    ASSERT_TRUE(r.hvl_found) << kv;
+    EXPECT_GT(r.hvl_cm, 0.0) << kv;
+    EXPECT_LT(r.hvl_cm, 0.01) << kv;
+  }
 }
 
 // Half-value layer grows with voltage and with filtration.
