@@ -2,27 +2,121 @@
 
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 #include <vector>
 
 namespace bsf {
 
 namespace {
 
+constexpr ConditionLimit kLimits[] = {
+    // which                            option          window label             English name                        units            low    high
+    {Condition::TubeVoltage, "kv", "Ｘ線管電圧", "the tube voltage", "kV", "kV", 20.0, 150.0},
+    {Condition::Waveform, "waveform", "高電圧整流方式", "the waveform code", "", "", 1.0, 3.0, true},
+    {Condition::AnodeAngle, "anode-angle", "Ｘ線管ターゲット角度", "the anode angle", "度", "degrees", 5.0, 30.0},
+    {Condition::InherentFilter, "inherent-al", "固有フィルタ (Al当量)", "the inherent filtration", "mm", "mm", 0.0, 10.0},
+    {Condition::AddedFilterAl, "added-al", "付加フィルタ (アルミ)", "the added aluminium filter", "mm", "mm", 0.0, 30.0},
+    {Condition::AddedFilterCu, "added-cu", "付加フィルタ（ 銅 ）", "the added copper filter", "mm", "mm", 0.0, 5.0},
+    {Condition::FocusReceptorDistance, "ffd", "焦点-受像器間距離", "the focus-receptor distance", "cm", "cm", 10.0, 1000.0},
+    {Condition::FocusSurfaceDistance, "fsd", "焦点-入射表面間距離", "the focus-surface distance", "cm", "cm", 10.0, 1000.0},
+    {Condition::ObjectThickness, "thickness", "被写体厚", "the object thickness", "cm", "cm", 0.1, 100.0},
+    {Condition::FieldLong, "field", "長軸方向サイズ", "the long-axis field size", "cm", "cm", 0.1, 200.0},
+    {Condition::FieldShort, "field", "単軸方向サイズ", "the short-axis field size", "cm", "cm", 0.1, 200.0},
+    {Condition::FieldDiameter, "diameter", "照射野サイズ（直径）", "the field diameter", "cm", "cm", 0.1, 200.0},
+    {Condition::CylinderRadius, "radius", "Curvature radius", "the cylinder radius", "cm", "cm", 1.0, 500.0},
+    {Condition::EllipseHorizontal, "semi-axis-horizontal", "Horizontal axis", "the horizontal semi-axis", "cm", "cm", 1.0, 500.0},
+    {Condition::EllipseVertical, "semi-axis-vertical", "Vertical axis", "the vertical semi-axis", "cm", "cm", 1.0, 500.0},
+    {Condition::RacetrackA, "racetrack-a", "a", "the racetrack width a", "cm", "cm", 1.0, 500.0},
+    {Condition::RacetrackB, "racetrack-b", "b", "the racetrack width b", "cm", "cm", 1.0, 500.0},
+    {Condition::RacetrackLength, "length", "Length", "the racetrack length", "cm", "cm", 1.0, 500.0},
+    {Condition::HistoryCount, "histories", "Photon history", "the history number", "", "", 1.0, 2147483647.0, true},
+};
+
+// Enough digits that a value just outside a limit does not print as the
+// limit itself (150.0001 kV, not 150).
 std::string number(double v)
 {
   char buf[32];
-  // Enough digits that a value just outside a limit does not print as the
-  // limit itself (150.0001 kV, not 150).
   std::snprintf(buf, sizeof buf, "%.10g", v);
   return buf;
 }
 
+// "20 kV", "5 度", "1"
+std::string with_unit(double v, const char* unit) { return number(v) + (*unit ? std::string(" ") + unit : ""); }
+
+// The field's name as its window labels it, in corner brackets.
+std::string quoted_ja(const ConditionLimit& l) { return std::string("「") + l.name_ja + "」"; }
+
+std::string range_ja(const ConditionLimit& l)
+{
+  return with_unit(l.low, l.unit_ja) + " 以上 " + with_unit(l.high, l.unit_ja) + " 以下の" + (l.whole ? "整数" : "値");
+}
+
+std::string range_en(const ConditionLimit& l)
+{
+  return std::string(l.whole ? "a whole number " : "") + "between " + number(l.low) + " and " +
+         with_unit(l.high, l.unit_en);
+}
+
+// The unit of the stored value relative to the typed one: filters are
+// typed in mm and held in cm.
+double typed_scale(Condition which)
+{
+  switch (which) {
+    case Condition::InherentFilter:
+    case Condition::AddedFilterAl:
+    case Condition::AddedFilterCu: return 10.0;
+    default: return 1.0;
+  }
+}
+
 }  // namespace
+
+const ConditionLimit& limit_of(Condition which)
+{
+  for (const ConditionLimit& l : kLimits)
+    if (l.which == which) return l;
+  throw std::logic_error("no limit for a condition");
+}
+
+std::optional<ConditionProblem> check_value(Condition which, double typed)
+{
+  const ConditionLimit& l = limit_of(which);
+  // A tolerance of a few units in the last place: 0.1 × 30 mm is stored as
+  // 3.0000000000000004 cm and must still pass as 30 mm.
+  const double slack = 1e-12 * std::max(std::fabs(l.low), std::fabs(l.high));
+  const bool inside = std::isfinite(typed) && typed >= l.low - slack && typed <= l.high + slack &&
+                      (!l.whole || typed == std::floor(typed));
+  if (inside) return std::nullopt;
+  return ConditionProblem{which, l.option,
+                          quoted_ja(l) + "は " + range_ja(l) + "にしてください。\n（入力された値: " +
+                              with_unit(typed, l.unit_ja) + "）",
+                          std::string(l.name_en) + " " + with_unit(typed, l.unit_en) + " must be " + range_en(l)};
+}
+
+ConditionProblem not_a_number(Condition which, std::string_view text, NumberReading reading)
+{
+  const ConditionLimit& l = limit_of(which);
+  const std::string shown(text);
+  std::string ja, en;
+  if (shown.find_first_not_of(" \t") == std::string::npos) {
+    ja = quoted_ja(l) + "が空欄です。";
+    en = std::string(l.name_en) + " is empty";
+  } else if (reading.status == NumberReading::Status::OutOfRange) {
+    ja = quoted_ja(l) + "の「" + shown + "」は大きすぎて数値として扱えません。";
+    en = std::string(l.name_en) + " \"" + shown + "\" is too large to be a number";
+  } else {
+    ja = quoted_ja(l) + "の「" + shown + "」は数値ではありません。";
+    en = std::string(l.name_en) + " \"" + shown + "\" is not a number";
+  }
+  return ConditionProblem{which, l.option, ja + "\n" + range_ja(l) + "を入力してください。",
+                          en + "; it must be " + range_en(l)};
+}
 
 std::optional<ConditionProblem> check_thickness(const ExposureConditions& c)
 {
   if (c.ObjectThickness > c.FocusReceptorDistance - c.FocusSurfaceDistance)
-    return ConditionProblem{"thickness", "  被写体厚が (FFD-FSD) より大きくなっています  ",
+    return ConditionProblem{Condition::ObjectThickness, "thickness", "  被写体厚が (FFD-FSD) より大きくなっています  ",
                             "the object thickness (" + number(c.ObjectThickness) +
                                 " cm) is larger than FFD - FSD (" +
                                 number(c.FocusReceptorDistance - c.FocusSurfaceDistance) + " cm)"};
@@ -31,59 +125,53 @@ std::optional<ConditionProblem> check_thickness(const ExposureConditions& c)
 
 std::optional<ConditionProblem> check_ranges(const ExposureConditions& c)
 {
-  auto bad = [](double v) { return !std::isfinite(v); };
-  if (bad(c.TubeVoltage) || c.TubeVoltage < 1.0 || c.TubeVoltage > 150.0)
-    return ConditionProblem{"kv", "管電圧は 1 kV 以上 150 kV 以下にしてください",
-                            "the tube voltage " + number(c.TubeVoltage) + " kV must lie between 1 and 150 kV"};
-  if (c.Waveform < 1 || c.Waveform > 3)
-    return ConditionProblem{"waveform", "波形は 1, 2, 3 のいずれかにしてください",
-                            "the waveform code " + std::to_string(c.Waveform) + " must be 1, 2 or 3"};
-  if (bad(c.AnodeAngle) || !(c.AnodeAngle > 0.0 && c.AnodeAngle < 90.0))
-    return ConditionProblem{"anode-angle", "ターゲット角度は 0 度より大きく 90 度より小さくしてください",
-                            "the anode angle " + number(c.AnodeAngle) + " degrees must be greater than 0 and less than 90 degrees"};
-  struct Filter {
-    double cm;
-    const char* option;
-    const char* ja;
-    const char* en;
-  };
-  const Filter filters[] = {
-      {c.InherentFilter, "inherent-al", "固有フィルタ (Al当量)", "the inherent filtration"},
-      {c.AddedFilterAl, "added-al", "付加フィルタ (アルミ)", "the added aluminium filter"},
-      {c.AddedFilterCu, "added-cu", "付加フィルタ（銅）", "the added copper filter"},
-  };
-  for (const Filter& f : filters)
-    if (bad(f.cm) || f.cm < 0.0)
-      return ConditionProblem{f.option, std::string(f.ja) + "は 0 以上にしてください",
-                              std::string(f.en) + " " + number(f.cm * 10.0) + " mm must not be negative"};
-  struct Length {
-    double cm;
-    const char* option;
-    const char* ja;
-    const char* en;
-  };
-  std::vector<Length> lengths = {
-      {c.FocusReceptorDistance, "ffd", "焦点-受像器間距離", "the focus-receptor distance"},
-      {c.FocusSurfaceDistance, "fsd", "焦点-入射表面間距離", "the focus-surface distance"},
-      {c.ObjectThickness, "thickness", "被写体厚", "the object thickness"},
+  std::vector<std::pair<Condition, double>> values = {
+      {Condition::TubeVoltage, c.TubeVoltage},
+      {Condition::Waveform, c.Waveform},
+      {Condition::AnodeAngle, c.AnodeAngle},
+      {Condition::InherentFilter, c.InherentFilter},
+      {Condition::AddedFilterAl, c.AddedFilterAl},
+      {Condition::AddedFilterCu, c.AddedFilterCu},
+      {Condition::FocusReceptorDistance, c.FocusReceptorDistance},
+      {Condition::FocusSurfaceDistance, c.FocusSurfaceDistance},
+      {Condition::ObjectThickness, c.ObjectThickness},
   };
   if (c.FieldShape == 2) {
-    lengths.push_back({c.FieldLong, "diameter", "照射野サイズ（直径）", "the field diameter"});
+    values.push_back({Condition::FieldDiameter, c.FieldLong});
   } else {
-    lengths.push_back({c.FieldLong, "field", "照射野の長軸方向サイズ", "the long-axis field size"});
-    lengths.push_back({c.FieldShort, "field", "照射野の単軸方向サイズ", "the short-axis field size"});
+    values.push_back({Condition::FieldLong, c.FieldLong});
+    values.push_back({Condition::FieldShort, c.FieldShort});
   }
-  for (const Length& l : lengths)
-    if (bad(l.cm) || !(l.cm > 0.0))
-      return ConditionProblem{l.option, std::string(l.ja) + "は 0 より大きくしてください",
-                              std::string(l.en) + " " + number(l.cm) + " cm must be greater than 0"};
+  for (const auto& [which, stored] : values)
+    if (auto p = check_value(which, stored * typed_scale(which))) return p;
   return std::nullopt;
 }
 
 std::optional<ConditionProblem> check_conditions(const ExposureConditions& c)
 {
-  if (auto p = check_thickness(c)) return p;
-  return check_ranges(c);
+  // Each value within its limits first: the thickness rule on a distance
+  // of 1e300 would only give a confusing difference.
+  if (auto p = check_ranges(c)) return p;
+  return check_thickness(c);
+}
+
+std::optional<ConditionProblem> check_phantom(const ExposureConditions& c)
+{
+  std::vector<std::pair<Condition, double>> values;
+  switch (c.PhantomShape) {
+    case 1: values = {{Condition::CylinderRadius, c.CylinderRadius}}; break;
+    case 2: values = {{Condition::EllipseHorizontal, c.EllipseHorizontal}, {Condition::EllipseVertical, c.EllipseVertical}}; break;
+    case 4:
+      values = {{Condition::RacetrackA, c.RacetrackA},
+                {Condition::RacetrackB, c.RacetrackB},
+                {Condition::RacetrackLength, c.RacetrackLength}};
+      break;
+    default: break;
+  }
+  values.push_back({Condition::HistoryCount, static_cast<double>(c.HistoryCount)});
+  for (const auto& [which, v] : values)
+    if (auto p = check_value(which, v)) return p;
+  return std::nullopt;
 }
 
 }  // namespace bsf

@@ -76,20 +76,39 @@ Results calculate(const CliConditions& c, const AttenuationTable& att, const Dif
   return r;
 }
 
+// An option's help with its allowed range, the same limits as the forms'.
+std::string with_range(const char* help, Condition which)
+{
+  const ConditionLimit& l = limit_of(which);
+  std::ostringstream out;
+  out << help << " (" << l.low << " to " << l.high << ")";
+  return out.str();
+}
+
 void add_condition_options(CLI::App& app, CliConditions& c, std::string& field)
 {
-  app.add_option("--kv", c.kv, "tube voltage, kV")->capture_default_str();
+  app.add_option("--kv", c.kv, with_range("tube voltage, kV", Condition::TubeVoltage))->capture_default_str();
   app.add_option("--waveform", c.waveform, "1 constant potential / inverter, 2 three-phase 12-peak, 3 single-phase full-wave")
       ->capture_default_str();
-  app.add_option("--anode-angle", c.anode_angle, "anode (target) angle, degrees")->capture_default_str();
-  app.add_option("--inherent-al", c.inherent_al, "inherent filtration, mm Al")->capture_default_str();
-  app.add_option("--added-al", c.added_al, "added aluminium filter, mm")->capture_default_str();
-  app.add_option("--added-cu", c.added_cu, "added copper filter, mm")->capture_default_str();
-  app.add_option("--ffd", c.ffd, "focus to image receptor distance, cm")->capture_default_str();
-  app.add_option("--fsd", c.fsd, "focus to entrance surface distance, cm")->capture_default_str();
-  app.add_option("--thickness", c.thickness, "object thickness, cm")->capture_default_str();
-  auto* f = app.add_option("--field", field, "rectangular field LONGxSHORT at the receptor, cm (default 43.2x35.6)");
-  auto* d = app.add_option("--diameter", c.diameter, "circular field diameter at the receptor, cm");
+  app.add_option("--anode-angle", c.anode_angle, with_range("anode (target) angle, degrees", Condition::AnodeAngle))
+      ->capture_default_str();
+  app.add_option("--inherent-al", c.inherent_al, with_range("inherent filtration, mm Al", Condition::InherentFilter))
+      ->capture_default_str();
+  app.add_option("--added-al", c.added_al, with_range("added aluminium filter, mm", Condition::AddedFilterAl))
+      ->capture_default_str();
+  app.add_option("--added-cu", c.added_cu, with_range("added copper filter, mm", Condition::AddedFilterCu))
+      ->capture_default_str();
+  app.add_option("--ffd", c.ffd, with_range("focus to image receptor distance, cm", Condition::FocusReceptorDistance))
+      ->capture_default_str();
+  app.add_option("--fsd", c.fsd, with_range("focus to entrance surface distance, cm", Condition::FocusSurfaceDistance))
+      ->capture_default_str();
+  app.add_option("--thickness", c.thickness, with_range("object thickness, cm", Condition::ObjectThickness))
+      ->capture_default_str();
+  auto* f = app.add_option("--field", field,
+                           with_range("rectangular field LONGxSHORT at the receptor, cm (default 43.2x35.6); each side",
+                                      Condition::FieldLong));
+  auto* d = app.add_option("--diameter", c.diameter,
+                           with_range("circular field diameter at the receptor, cm", Condition::FieldDiameter));
   f->excludes(d);
 }
 

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <system_error>
@@ -15,6 +16,8 @@
 #include "condition_checks.h"
 #include "data_tables.h"
 #include "estimate.h"
+#include "free_format.h"
+#include "joken_writer.h"
 #include "number_text.h"
 #include "result_file.h"
 #include "shape_dialog.h"
@@ -27,10 +30,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A condition text box and the field it stores into: the value read from
-// the text times `scale` (the filters are typed in mm and held in cm).
+// A condition text box, the value it holds and the field it stores into:
+// the value read from the text times `scale` (the filters are typed in mm
+// and held in cm).
 struct ConditionField {
   const char* box;
+  Condition which;
   double ExposureConditions::*field;
   double scale;
   const char* default_text;  // empty: set by the field-size preset
@@ -38,17 +43,27 @@ struct ConditionField {
 
 // In the order the calculate button reads them again.
 constexpr ConditionField kFields[] = {
-    {"Text1", &ExposureConditions::AnodeAngle, 1.0, "12"},
-    {"Text2", &ExposureConditions::InherentFilter, 0.1, "2.5"},
-    {"Text3", &ExposureConditions::AddedFilterAl, 0.1, "1.0"},
-    {"Text4", &ExposureConditions::AddedFilterCu, 0.1, "0"},
-    {"Text5", &ExposureConditions::TubeVoltage, 1.0, "75"},
-    {"Text8", &ExposureConditions::FocusReceptorDistance, 1.0, "100"},
-    {"Text9", &ExposureConditions::FocusSurfaceDistance, 1.0, "80"},
-    {"Text23", &ExposureConditions::ObjectThickness, 1.0, "20"},
-    {"Text10", &ExposureConditions::FieldLong, 1.0, ""},
-    {"Text11", &ExposureConditions::FieldShort, 1.0, ""},
+    {"Text1", Condition::AnodeAngle, &ExposureConditions::AnodeAngle, 1.0, "12"},
+    {"Text2", Condition::InherentFilter, &ExposureConditions::InherentFilter, 0.1, "2.5"},
+    {"Text3", Condition::AddedFilterAl, &ExposureConditions::AddedFilterAl, 0.1, "1.0"},
+    {"Text4", Condition::AddedFilterCu, &ExposureConditions::AddedFilterCu, 0.1, "0"},
+    {"Text5", Condition::TubeVoltage, &ExposureConditions::TubeVoltage, 1.0, "75"},
+    {"Text8", Condition::FocusReceptorDistance, &ExposureConditions::FocusReceptorDistance, 1.0, "100"},
+    {"Text9", Condition::FocusSurfaceDistance, &ExposureConditions::FocusSurfaceDistance, 1.0, "80"},
+    {"Text23", Condition::ObjectThickness, &ExposureConditions::ObjectThickness, 1.0, "20"},
+    {"Text10", Condition::FieldLong, &ExposureConditions::FieldLong, 1.0, ""},
+    {"Text11", Condition::FieldShort, &ExposureConditions::FieldShort, 1.0, ""},
 };
+
+// The box that holds a condition (a circular field's diameter is typed
+// into the long-side box).
+const char* box_of(Condition which)
+{
+  if (which == Condition::FieldDiameter) return "Text10";
+  for (const ConditionField& f : kFields)
+    if (f.which == which) return f.box;
+  return nullptr;
+}
 
 // Enter in the box on the left moves the focus to the control on the right.
 constexpr std::pair<const char*, const char*> kEnterChain[] = {
@@ -77,8 +92,7 @@ constexpr const char* kDiameterCaption = "  照射野サイズ（直径）";
 
 void require_finite(double v, const char* what)
 {
-  if (!std::isfinite(v))
-    throw NumericFault(std::string("The calculation of ") + what + " gave a value that is not a number.");
+  if (!std::isfinite(v)) throw NumericFault(std::string(what) + "の計算結果が数値になりませんでした。");
 }
 
 }  // namespace
@@ -182,8 +196,15 @@ void ConditionsForm::load_defaults()
   combo("Combo1")->setCurrentText(u8(kDefaultPreset));
   text("Text10")->setText("43.2");
   text("Text11")->setText("35.6");
+  field_shape_ = 1;
   option("Option1")->setChecked(true);
-  for (const char* v : {"Label68", "Label69", "Label70", "Label6"}) label(v)->clear();
+  clear_factors();
+  label("Label6")->clear();
+}
+
+void ConditionsForm::clear_factors()
+{
+  for (const char* v : {"Label68", "Label69", "Label70"}) label(v)->clear();
 }
 
 void ConditionsForm::Option_Click(int waveform) { shell_.state().Waveform = static_cast<std::int16_t>(waveform); }
@@ -216,6 +237,7 @@ void ConditionsForm::Combo1_Click()
   }
   label("Label22")->setText(u8(kLongAxisCaption));
   s.FieldShape = 1;
+  field_shape_ = 1;
   after_preset(item);
 }
 
@@ -238,23 +260,58 @@ void ConditionsForm::Text_LostFocus(const QString& text_box)
     if (text_box == u8(f.box)) shell_.state().*f.field = f.scale * read_number(text(f.box)->text().toStdString());
 }
 
-void ConditionsForm::read_all_fields()
+bool ConditionsForm::read_form()
 {
-  for (const ConditionField& f : kFields) Text_LostFocus(u8(f.box));
+  ExposureConditions& s = shell_.state();
+  // What this form shows, whatever the other form or a load routine did to
+  // the shared state meanwhile.
+  s.Waveform = option("Option3")->isChecked() ? 3 : option("Option2")->isChecked() ? 2 : 1;
+  s.FieldShape = field_shape_;
+  for (const ConditionField& f : kFields) {
+    Text_LostFocus(u8(f.box));
+    // A circular field has no short side: its box holds "0", unused.
+    if (f.which == Condition::FieldShort && field_shape_ == 2) continue;
+    const QString typed = text(f.box)->text();
+    const NumberReading r = parse_number(typed.toStdString());
+    if (r.ok()) continue;
+    const Condition which = f.which == Condition::FieldLong && field_shape_ == 2 ? Condition::FieldDiameter : f.which;
+    refuse(not_a_number(which, typed.toStdString(), r));
+    return false;
+  }
+  return true;
+}
+
+void ConditionsForm::refuse(const ConditionProblem& problem)
+{
+  warn(this, QString::fromStdString(problem.message));
+  if (const char* box = box_of(problem.which)) {
+    text(box)->setFocus(Qt::OtherFocusReason);
+    text(box)->selectAll();
+  }
 }
 
 void ConditionsForm::Command2_Click()
 {
   shell_.guarded([this] {
-    read_all_fields();
+    if (!read_form()) return;
     ExposureConditions& s = shell_.state();
     // The half-value layer appears on the form that asked for it.
     s.ActiveForm = static_cast<std::int16_t>(active_form_);
     if (const auto problem = check_conditions(s)) {
-      warn(this, QString::fromStdString(problem->message));
+      refuse(*problem);
       return;
     }
-    calculate();
+    // A file that cannot be written (a full disk, a folder without write
+    // permission) stops this calculation, not the program: the user's
+    // input stays, and the calculation can be repeated once it is fixed.
+    try {
+      calculate();
+    } catch (const DataFileError& e) {
+      if (e.kind() != DataFileError::Kind::CannotWrite) throw;
+      warn(this, QString::fromStdString(japanese_message(e)) + u8("\n\n計算は行われていません。入力はそのまま残っています。"));
+    } catch (const EngineStartError& e) {
+      warn(this, u8("計算プログラムを起動できません。\n\n") + QString::fromStdString(e.japanese()));
+    }
   });
 }
 
@@ -262,8 +319,8 @@ void ConditionsForm::compute_spectrum_step()
 {
   ExposureConditions& s = shell_.state();
   const SpectrumResult r = compute_spectrum(s, shell_.attenuation);
-  for (double v : r.photons) require_finite(v, "the X-ray spectrum");
-  require_finite(r.hvl_cm, "the half-value layer");
+  for (double v : r.photons) require_finite(v, "X 線スペクトル");
+  require_finite(r.hvl_cm, "半価層");
   s.PhotonSpectrum = r.photons;
   s.HalfValueLayer = r.hvl_cm;
   write_spectrum_file(shell_.working_dir(), r.photons);
@@ -354,9 +411,9 @@ void Form1::calculate()
   compute_spectrum_step();
   ExposureConditions& s = shell_.state();
   estimate_backscatter(s, shell_.attenuation, shell_.differential);
-  require_finite(s.BsfSoftTissue, "the backscatter factors");
-  require_finite(s.BsfAirKerma, "the backscatter factors");
-  require_finite(s.BsfSkin, "the backscatter factors");
+  require_finite(s.BsfSoftTissue, "後方散乱係数");
+  require_finite(s.BsfAirKerma, "後方散乱係数");
+  require_finite(s.BsfSkin, "後方散乱係数");
   show_factor("Label68", s.BsfSoftTissue);
   show_factor("Label70", s.BsfAirKerma);
   show_factor("Label69", s.BsfSkin);
@@ -373,6 +430,7 @@ void Form1::after_preset(const QString& item)
     text("Text11")->setText("0");
     s.FieldShort = 0.0;
     s.FieldShape = 2;
+    field_shape_ = 2;
   }
   text("Text10")->setFocus(Qt::OtherFocusReason);
 }
@@ -438,21 +496,54 @@ void Form5::load()
 
 void Form5::calculate()
 {
+  ExposureConditions& s = shell_.state();
+  const fs::path& dir = shell_.working_dir();
+  // One run at a time in a folder: a second engine would interleave its
+  // log and its files with the first one's.
+  std::optional<std::string> busy = run_in_progress(dir);
+  if (!busy && run_ && run_status(*run_, std::chrono::steady_clock::now()).state == RunStatus::State::Running)
+    busy = run_->engine;
+  if (busy) {
+    warn(this, u8("計算プログラム ") + QString::fromStdString(*busy) +
+                   u8(" がこの作業フォルダで計算中です。\nその計算が終わるまで、新しい計算は始められません。"));
+    return;
+  }
+
   compute_spectrum_step();
+  // The engine of the confirmed phantom, with the run conditions this form
+  // shows now: joken.txt is written again, so that distances or field
+  // sizes changed since the shape dialog's OK are the ones computed with.
+  s.PhantomShape = static_cast<std::int16_t>(confirmed_shape_);
+  s.JokenFieldShort = s.FieldShort;
+  s.JokenFieldLong = s.FieldLong;
+  write_joken(dir, s);
+  clear_factors();
+
   // Let the form repaint before the engine's window opens. User input waits:
   // a second click or a close now would run in the middle of this one.
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  const auto started = shell_.launcher().launch(shell_.state().PhantomShape,
-                                                QString::fromStdString(shell_.working_dir().string()));
+  const auto started = shell_.launcher().launch(confirmed_shape_, QString::fromStdString(dir.string()));
+  if (!started) return;
+  run_ = started->run;
   button("Command4")->setEnabled(true);
-  if (started && started->terminal.isEmpty())
-    warn(this, u8("端末ウィンドウが見つからないため、") + fs::path(started->program.toStdString()).filename().c_str() +
-                   u8(" を画面なしで起動しました。\n計算の経過とエラーは次のファイルに書かれます。\n\n") +
+  if (started->terminal.isEmpty() && shell_.first_detached_notice())
+    warn(this, u8("端末ウィンドウが見つからないため、計算プログラムは画面なしで実行されます。\n"
+                  "計算の経過とエラーは、作業フォルダの「計算プログラム名.log」に書かれます。"
+                  "今回は次のファイルです。\n\n") +
                    started->log_file);
+}
+
+void Form5::phantom_confirmed(int phantom_shape)
+{
+  confirmed_shape_ = phantom_shape;
+  button("Command2")->setEnabled(true);
 }
 
 void Form5::on_exit()
 {
+  // The run's files are gone with the others: the result button no longer
+  // has a run to report on.
+  run_.reset();
   // The shape dialog belongs to this form's visit: it goes with it, keeping
   // its texts for the next one.
   if (Form13* dialog = shell_.form13()) dialog->hide();
@@ -467,23 +558,45 @@ void Form5::Command3_Click() { shell_.guarded([this] { shell_.show_form13().prep
 
 void Form5::Command4_Click()
 {
-  // Any failure to read the file means the run has not finished.
+  const fs::path& dir = shell_.working_dir();
+  // Only a result written since the last run started is that run's result.
   std::optional<EngineResult> r;
-  try {
-    r = read_result_file(shell_.working_dir());
-  } catch (const std::exception&) {
+  if (!run_ || result_newer_than(dir, run_->start)) {
+    try {
+      r = read_result_file(dir);
+    } catch (const std::exception&) {  // any failure to read: not there yet
+    }
   }
-  if (!r) {
-    warn(this, u8(" まだ計算が終わっていません。しばらくお待ちください。 "));
+  if (r) {
+    ExposureConditions& s = shell_.state();
+    s.BsfAirKerma = r->air_kerma;
+    s.BsfSoftTissue = r->soft_tissue;
+    s.BsfSkin = r->skin;
+    show_factor("Label68", s.BsfSoftTissue);
+    show_factor("Label70", s.BsfAirKerma);
+    show_factor("Label69", s.BsfSkin);
     return;
   }
-  ExposureConditions& s = shell_.state();
-  s.BsfAirKerma = r->air_kerma;
-  s.BsfSoftTissue = r->soft_tissue;
-  s.BsfSkin = r->skin;
-  show_factor("Label68", s.BsfSoftTissue);
-  show_factor("Label70", s.BsfAirKerma);
-  show_factor("Label69", s.BsfSkin);
+  if (run_) {
+    const RunStatus status = run_status(*run_, std::chrono::steady_clock::now());
+    if (status.state != RunStatus::State::Running) {
+      show_stopped(status);
+      return;
+    }
+  }
+  warn(this, u8(" まだ計算が終わっていません。しばらくお待ちください。 "));
+}
+
+void Form5::show_stopped(const RunStatus& status)
+{
+  QString text = u8("計算は結果を出さずに終わりました。\n") + QString::fromStdString(status.reason);
+  if (!status.engine_message.empty()) {
+    // The engine's own words, quoted as it printed them.
+    text += u8("\n\n計算プログラムのメッセージ:\n");
+    for (const std::string& line : status.engine_message) text += QString::fromStdString(line).trimmed() + "\n";
+  }
+  text += u8("\n出力の全体は次のファイルにあります。\n") + QString::fromStdString(run_->log.string());
+  warn(this, text);
 }
 
 void Form5::closeEvent(QCloseEvent* event)

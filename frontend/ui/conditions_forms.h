@@ -5,8 +5,11 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <vector>
 
+#include "condition_checks.h"
+#include "engine_run.h"
 #include "form_builder.h"
 
 namespace bsf::ui {
@@ -36,8 +39,15 @@ class ConditionsForm : public Form {
 
   // Fills the defaults: texts, fields, preset, waveform, flags, results.
   void load_defaults();
-  // Reads every condition field again from its text box, in form order.
-  void read_all_fields();
+  // Reads every condition field again from its text box, in form order,
+  // and takes the waveform and field shape this form shows. False, after a
+  // warning that names the field, when a box holds no number.
+  bool read_form();
+  // Warns of a problem and puts the focus on the box at fault, its text
+  // selected, so that the user can correct it.
+  void refuse(const ConditionProblem& problem);
+  // The form's result labels emptied.
+  void clear_factors();
   // The spectrum model: X_SPCTL.dat and the half-value layer.
   void compute_spectrum_step();
   void show_factor(const char* label, double value);
@@ -55,6 +65,9 @@ class ConditionsForm : public Form {
 
   Shell& shell_;
   const int active_form_;
+  // The field shape this form's preset list shows: 1 rectangular, 2
+  // circular. Kept per form: the other form's presets do not change it.
+  std::int16_t field_shape_ = 1;
 };
 
 class Form1 : public ConditionsForm {
@@ -78,12 +91,30 @@ class Form5 : public ConditionsForm {
   void Command3_Click();  // "入射表面の形状": the shape dialog
   void Command4_Click();  // "計算結果表示": the engine's result
 
+  // The shape dialog's OK wrote joken.txt for this phantom: calculate may
+  // run, and starts the engine of this shape whatever the dialog shows
+  // later (until its next OK).
+  void phantom_confirmed(int phantom_shape);
+  int confirmed_phantom() const { return confirmed_shape_; }
+
+  // The run started last from this form, if any.
+  const std::optional<EngineRun>& last_run() const { return run_; }
+
  protected:
   void calculate() override;
-  std::vector<const char*> exit_files() const override { return {"X_SPCTL.dat", "ResultBSF.txt", "joken.txt"}; }
+  std::vector<const char*> exit_files() const override
+  {
+    return {"X_SPCTL.dat", "ResultBSF.txt", "joken.txt", "Mirabek.log", "Teslund.log", "Korvane.log"};
+  }
   void on_exit() override;
   void after_preset(const QString& item) override;
   void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void show_stopped(const RunStatus& status);
+
+  int confirmed_shape_ = 0;  // 0 until the shape dialog's first OK
+  std::optional<EngineRun> run_;
 };
 
 }  // namespace bsf::ui

@@ -1,6 +1,7 @@
 // Starting a Monte Carlo engine for the chosen phantom: from the working
 // directory, by its absolute path, with no arguments, in a terminal window
-// of its own, without waiting for it.
+// of its own (or detached when there is none), without waiting for it, and
+// with its console kept in a log that tells how the run went (engine_run.h).
 #pragma once
 
 #include <QString>
@@ -8,6 +9,8 @@
 #include <optional>
 #include <stdexcept>
 #include <vector>
+
+#include "engine_run.h"
 
 namespace bsf::ui {
 
@@ -22,17 +25,26 @@ struct Terminal {
   QStringList command;  // the arguments that precede the command's own argv
 };
 
-// What was started, for the form to tell the user.
+// What was started, for the form to tell the user and to follow the run.
 struct EngineStart {
   QString program;   // absolute path of the engine
   QString terminal;  // the terminal emulator used; empty when none was found
-  QString log_file;  // without a terminal: where the console output goes
+  QString log_file;  // where the console output goes, in either case
+  EngineRun run;
 };
 
-// The engine could not be found or started.
+// The engine could not be found or started. what() is English; japanese()
+// says the same for the windows.
 class EngineStartError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  EngineStartError(const std::string& english, std::string japanese)
+      : std::runtime_error(english), japanese_(std::move(japanese))
+  {
+  }
+  const std::string& japanese() const { return japanese_; }
+
+ private:
+  std::string japanese_;
 };
 
 class EngineLauncher {
@@ -44,18 +56,21 @@ class EngineLauncher {
   explicit EngineLauncher(std::vector<Terminal> terminals = usual_terminals()) : terminals_(std::move(terminals)) {}
 
   // Starts the engine for `phantom_shape` in `working_dir` and returns at
-  // once; nothing for a shape code without an engine. In a terminal the
-  // console output passes through a filter that turns the engine's
-  // Shift_JIS multiplication sign into UTF-8, and the window stays open
-  // after a non-zero exit status until Enter, so that an error can be read.
-  // Without a terminal the engine runs detached with standard input from
-  // /dev/null and its output in "<engine>.log" in the working directory.
-  // Throws EngineStartError when the engine is missing or cannot start.
+  // once; nothing for a shape code without an engine. The console output
+  // passes through a filter that turns the engine's Shift_JIS
+  // multiplication sign into UTF-8 and goes to "<engine>.log" in the working
+  // directory, a new file for every run (an older log is replaced whole, so
+  // that an engine still writing to it cannot interleave). In a terminal it
+  // also shows in the window, which stays open after a non-zero exit status
+  // until Enter, so that an error can be read. Without a terminal the
+  // engine runs detached with standard input from /dev/null. Throws
+  // EngineStartError when the engine is missing or cannot start, or the
+  // log cannot be created.
   std::optional<EngineStart> launch(int phantom_shape, const QString& working_dir) const;
 
-  // The shell command run in the terminal: "$1" is the engine's path, "$2"
-  // the working directory.
-  static QString terminal_script();
+  // The shell command that runs the engine: "$1" is the engine's path, "$2"
+  // the working directory, "$3" the log, "$4" "terminal" or "detached".
+  static QString run_script();
 
  private:
   std::vector<Terminal> terminals_;

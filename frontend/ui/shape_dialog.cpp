@@ -9,7 +9,9 @@
 #include <QRadioButton>
 #include <cmath>
 
+#include "condition_checks.h"
 #include "conditions_forms.h"
+#include "free_format.h"
 #include "illustrations.h"
 #include "joken_writer.h"
 #include "number_text.h"
@@ -107,13 +109,13 @@ Form13::Form13(Shell& shell) : Form(u8("  入射表面の形状"), 20565, 8115, 
   c->setEditable(true);
   c->setInsertPolicy(QComboBox::NoInsert);
   for (const char* item : kHistoryItems) c->addItem(item);
+  // A typed history number is taken as typed: an editable list would
+  // otherwise complete 1000000 to the listed 10000000.
+  c->setCompleter(nullptr);
   picture("Picture2")->set_drawing(draw_beam_illustration);
   picture("Picture1")->set_drawing(draw_ellipse_illustration);
   picture("Picture3")->set_drawing(draw_racetrack_illustration);
 
-  connect(option("Option1"), &QRadioButton::clicked, this, [this] { Option_Click(1); });
-  connect(option("Option2"), &QRadioButton::clicked, this, [this] { Option_Click(2); });
-  connect(option("Option3"), &QRadioButton::clicked, this, [this] { Option_Click(4); });
   connect(button("Command6"), &QPushButton::clicked, this, [this] { Command6_Click(); });
   connect(button("Command1"), &QPushButton::clicked, this, [this] { Command1_Click(); });
   connect(button("Command2"), &QPushButton::clicked, this, [this] { Command2_Click(); });
@@ -121,38 +123,112 @@ Form13::Form13(Shell& shell) : Form(u8("  入射表面の形状"), 20565, 8115, 
 
 void Form13::prepare_opening()
 {
-  ExposureConditions& s = shell_.state();
-  s.ActiveForm = 2;
+  shell_.state().ActiveForm = 2;
   option("Option1")->setChecked(true);
-  s.PhantomShape = 1;
   combo("Combo1")->setCurrentText(kDefaultHistories);
   sketch_.clear();
   picture("Picture4")->set_drawing({});
 }
 
-void Form13::Option_Click(int phantom_shape) { shell_.state().PhantomShape = static_cast<std::int16_t>(phantom_shape); }
+int Form13::chosen_shape() const
+{
+  if (option("Option3")->isChecked()) return 4;
+  return option("Option2")->isChecked() ? 2 : 1;
+}
 
 namespace {
+
 double read_box(const Form& f, const char* name) { return read_number(f.text(name)->text().toStdString()); }
+
+// A size box of the dialog, the value it holds and the field it sets.
+struct SizeBox {
+  const char* box;
+  Condition which;
+  double ExposureConditions::*field;
+};
+
+std::vector<SizeBox> size_boxes(int phantom_shape)
+{
+  switch (phantom_shape) {
+    case 1: return {{"Text1", Condition::CylinderRadius, &ExposureConditions::CylinderRadius}};
+    case 2:
+      return {{"Text2", Condition::EllipseHorizontal, &ExposureConditions::EllipseHorizontal},
+              {"Text3", Condition::EllipseVertical, &ExposureConditions::EllipseVertical}};
+    case 4:
+      return {{"Text4", Condition::RacetrackA, &ExposureConditions::RacetrackA},
+              {"Text5", Condition::RacetrackB, &ExposureConditions::RacetrackB},
+              {"Text6", Condition::RacetrackLength, &ExposureConditions::RacetrackLength}};
+    default: return {};
+  }
+}
+
+// The Monte Carlo form's boxes that go into joken.txt at OK.
+struct FormBox {
+  const char* box;
+  Condition which;
+  double ExposureConditions::*field;
+};
+constexpr FormBox kForm5Boxes[] = {
+    {"Text9", Condition::FocusSurfaceDistance, &ExposureConditions::FocusSurfaceDistance},
+    {"Text8", Condition::FocusReceptorDistance, &ExposureConditions::FocusReceptorDistance},
+    {"Text11", Condition::FieldShort, &ExposureConditions::JokenFieldShort},
+    {"Text10", Condition::FieldLong, &ExposureConditions::JokenFieldLong},
+};
+
 }  // namespace
 
 void Form13::Command6_Click()
 {
   const ExposureConditions& s = shell_.state();
   const Form5* form5 = shell_.form5();
-  const SketchInputs in{s.PhantomShape,
+  // The beam of the form that opened the dialog, as its boxes show it now.
+  auto form5_box = [&](const char* box, double stored) { return form5 ? read_box(*form5, box) : stored; };
+  const SketchInputs in{chosen_shape(),
                         read_box(*this, "Text1"),
                         read_box(*this, "Text2"),
                         read_box(*this, "Text3"),
                         read_box(*this, "Text4"),
                         read_box(*this, "Text5"),
-                        form5 ? read_box(*form5, "Text23") : s.ObjectThickness,
-                        s.FocusReceptorDistance,
-                        s.FocusSurfaceDistance,
-                        s.FieldShort};
+                        form5_box("Text23", s.ObjectThickness),
+                        form5_box("Text8", s.FocusReceptorDistance),
+                        form5_box("Text9", s.FocusSurfaceDistance),
+                        form5_box("Text11", s.FieldShort)};
   sketch_ = shape_sketch(in);
   picture("Picture4")->set_drawing(
       [items = sketch_](QPainter& p, const QRect& r) { paint_sketch(p, r, items); });
+}
+
+bool Form13::read_values(Form5& form5, ExposureConditions& out)
+{
+  auto refuse = [&](const ConditionProblem& p, QLineEdit* box, const QString& before) {
+    warn(this, before + QString::fromStdString(p.message));
+    if (box) {
+      box->window()->activateWindow();
+      box->setFocus(Qt::OtherFocusReason);
+      box->selectAll();
+    }
+    return false;
+  };
+  // Each value must be a number within its limits; nothing is stored or
+  // written until all of them are.
+  auto take = [&](QLineEdit* box, const QString& typed, Condition which, double& value, const QString& before) {
+    const NumberReading r = parse_number(typed.toStdString());
+    if (!r.ok()) return refuse(not_a_number(which, typed.toStdString(), r), box, before);
+    if (const auto p = check_value(which, r.value)) return refuse(*p, box, before);
+    value = r.value;
+    return true;
+  };
+
+  double histories = 0.0;
+  if (!take(combo("Combo1")->lineEdit(), combo("Combo1")->currentText(), Condition::HistoryCount, histories, {}))
+    return false;
+  out.HistoryCount = static_cast<std::int32_t>(histories);
+  for (const SizeBox& b : size_boxes(chosen_shape()))
+    if (!take(text(b.box), text(b.box)->text(), b.which, out.*b.field, {})) return false;
+  const QString on_form5 = u8("モンテカルロ計算の画面の条件を直してから OK を押してください。\n\n");
+  for (const FormBox& b : kForm5Boxes)
+    if (!take(form5.text(b.box), form5.text(b.box)->text(), b.which, out.*b.field, on_form5)) return false;
+  return true;
 }
 
 void Form13::Command1_Click()
@@ -162,44 +238,27 @@ void Form13::Command1_Click()
     hide();
     return;
   }
-  ExposureConditions& s = shell_.state();
-  // The history number is a 32-bit count in joken.txt and in the engine.
-  const double histories = std::nearbyint(read_number(combo("Combo1")->currentText().toStdString()));
-  if (!(histories >= -2147483648.0 && histories <= 2147483647.0)) {
-    warn(this, u8("光子ヒストリー数 ") + combo("Combo1")->currentText() +
-                   u8(" は整数として扱える範囲を超えています。2147483647 以下にしてください"));
+  ExposureConditions values = shell_.state();
+  if (!read_values(*form5, values)) return;
+  const int shape = chosen_shape();
+  values.PhantomShape = static_cast<std::int16_t>(shape);
+  try {
+    write_joken(shell_.working_dir(), values);
+  } catch (const DataFileError& e) {
+    // The dialog stays open with its values; the last confirmed phantom
+    // and its file stay in force.
+    warn(this, QString::fromStdString(japanese_message(e)) + u8("\n\n形状は確定されていません。"));
     return;
   }
-  shell_.guarded([&] {
-    s.FocusSurfaceDistance = read_box(*form5, "Text9");
-    s.FocusReceptorDistance = read_box(*form5, "Text8");
-    s.JokenFieldShort = read_box(*form5, "Text11");
-    s.JokenFieldLong = read_box(*form5, "Text10");
-    s.HistoryCount = static_cast<std::int32_t>(histories);
-    QLabel* surface = form5->label("Label14");
-    switch (s.PhantomShape) {
-      case 1:
-        s.CylinderRadius = read_box(*this, "Text1");
-        surface->setText(u8("半径 ") + text("Text1")->text() + u8("cm の円柱表面"));
-        break;
-      case 2:
-        s.EllipseHorizontal = read_box(*this, "Text2");
-        s.EllipseVertical = read_box(*this, "Text3");
-        surface->setText(text("Text2")->text() + " : " + text("Text3")->text() + u8("cmの楕円柱表面"));
-        break;
-      case 4:
-        s.RacetrackA = read_box(*this, "Text4");
-        s.RacetrackB = read_box(*this, "Text5");
-        s.RacetrackLength = read_box(*this, "Text6");
-        surface->setText(u8("レーストラック型モデルの表面"));
-        break;
-      default:
-        break;
-    }
-    write_joken(shell_.working_dir(), s);  // writes nothing for another shape code
-    form5->button("Command2")->setEnabled(true);
-    hide();
-  });
+  shell_.state() = values;
+  QLabel* surface = form5->label("Label14");
+  switch (shape) {
+    case 1: surface->setText(u8("半径 ") + text("Text1")->text() + u8("cm の円柱表面")); break;
+    case 2: surface->setText(text("Text2")->text() + " : " + text("Text3")->text() + u8("cmの楕円柱表面")); break;
+    default: surface->setText(u8("レーストラック型モデルの表面")); break;
+  }
+  form5->phantom_confirmed(shape);
+  hide();
 }
 
 void Form13::Command2_Click()

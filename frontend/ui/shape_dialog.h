@@ -5,12 +5,15 @@
 
 #include <vector>
 
+#include "exposure.h"
 #include "form_builder.h"
 #include "sketch.h"
 
 namespace bsf::ui {
 
 class Shell;
+
+class Form5;
 
 class Form13 : public Form {
  public:
@@ -21,7 +24,11 @@ class Form13 : public Form {
   // sketch cleared. The size boxes keep what the user typed before.
   void prepare_opening();
 
-  void Option_Click(int phantom_shape);
+  // The shape the option buttons show: 1 cylinder, 2 elliptic cylinder, 4
+  // racetrack. It becomes the run's phantom only at OK: a Cancel or a close
+  // leaves the last confirmed one (and its joken.txt) in force.
+  int chosen_shape() const;
+
   void Command6_Click();  // "Shape Check "
   void Command1_Click();  // "OK"
   void Command2_Click();  // "Cancel"
@@ -30,6 +37,10 @@ class Form13 : public Form {
   const std::vector<SketchItem>& sketch() const { return sketch_; }
 
  private:
+  // The dialog's values and the Monte Carlo form's conditions that go into
+  // joken.txt, read and checked; false after a warning naming the field.
+  bool read_values(Form5& form5, ExposureConditions& out);
+
   Shell& shell_;
   std::vector<SketchItem> sketch_;
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <iostream>
 #include <type_traits>
 
 #include "conditions_forms.h"
@@ -90,13 +91,16 @@ bool Shell::guarded(const std::function<void()>& work)
     work();
     return true;
   } catch (const DataFileError& e) {
-    what = QString::fromUtf8("データファイルを読み書きできません。\n\n") + QString::fromUtf8(e.what());
+    what = QString::fromUtf8("データファイルを読み書きできません。\n\n") + QString::fromStdString(japanese_message(e));
   } catch (const EngineStartError& e) {
-    what = QString::fromUtf8("計算プログラムを起動できません。\n\n") + QString::fromUtf8(e.what());
+    what = QString::fromUtf8("計算プログラムを起動できません。\n\n") + QString::fromStdString(e.japanese());
   } catch (const NumericFault& e) {
     what = QString::fromUtf8("計算中に数値の異常が起きました。\n\n") + QString::fromUtf8(e.what());
   } catch (const std::exception& e) {
-    what = QString::fromUtf8("予期しないエラーが起きました。\n\n") + QString::fromUtf8(e.what());
+    // The technical account goes to the terminal, for a bug report; the
+    // box stays in the user's language.
+    std::cerr << "Orbisan: unexpected error: " << e.what() << "\n";
+    what = QString::fromUtf8("予期しないエラーが起きました。");
   }
   warn(nullptr, what + QString::fromUtf8("\n\nOrbisan を終了します。"));
   end_program(1);

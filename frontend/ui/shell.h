@@ -7,6 +7,7 @@
 #include <QString>
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 #include "engine_launcher.h"
 #include "estimate.h"
@@ -74,12 +75,16 @@ class Shell {
   bool ended() const { return ended_; }
 
   // Runs an event's work. Any error it throws is an unhandled error of the
-  // program: reported in a message box in words the user understands, then
-  // the program ends. Returns false in that case.
+  // program: reported in a message box in words the user understands (in
+  // Japanese only), then the program ends. Returns false in that case.
   bool guarded(const std::function<void()>& work);
 
   // Shows the half-value layer on the form that `ActiveForm` names.
   void show_half_value_layer(const QString& text);
+
+  // True the first time it is asked in this session: the notice that an
+  // engine runs without a window is given once, not at every run.
+  bool first_detached_notice() { return !std::exchange(told_detached_, true); }
 
  private:
   template <class W>
@@ -90,6 +95,7 @@ class Shell {
   EndHook on_end_;
   ExposureConditions state_;
   bool ended_ = false;
+  bool told_detached_ = false;
   QPointer<Form1> form1_;
   QPointer<Form2> form2_;
   QPointer<Form3> form3_;
@@ -102,6 +108,7 @@ class Shell {
 void warn(QWidget* parent, const QString& text);
 
 // A calculation that produced a value that is not a number or infinite.
+// The message is Japanese, for the message box.
 class NumericFault : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -105,6 +105,12 @@ TEST_F(Cli, BadInputNamesTheOptionAndExitsWithTwo)
       {"estimate --field 10x10 --diameter 5", "--diameter"},
       {"estimate --no-such-option", "--no-such-option"},
       {"", "subcommand"},
+      // The forms' limits: values whose spectrum would be empty or whose
+      // geometry would not compute are refused with the allowed range.
+      {"estimate --kv 1", "--kv: the tube voltage 1 kV must be between 20 and 150 kV"},
+      {"estimate --added-cu 1000", "--added-cu: the added copper filter 1000 mm must be between 0 and 5 mm"},
+      {"estimate --fsd 1e300", "--fsd: the focus-surface distance 1e+300 cm must be between 10 and 1000 cm"},
+      {"batch /dev/null", "empty"},
   };
   for (const auto& c : cases) {
     const ProgramRun r = run(c.args);

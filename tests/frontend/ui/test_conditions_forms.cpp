@@ -2,6 +2,7 @@
 // Enter chain, number reading as typed, the checks, the calculate buttons
 // and the exit buttons.
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -136,14 +137,14 @@ class ConditionsForms : public QObject {
     QVERIFY(std::isnan(shell().state().FieldLong));
     QVERIFY(std::isnan(shell().state().FieldShort));
     QCOMPARE(form1().focusWidget(), form1().text("Text10"));
-    // A calculate without typing sizes computes with 0 for both, which the
-    // range check refuses before anything is written.
+    // A calculate without typing sizes is refused before anything is
+    // written: the empty box is named.
     form1().button("Command2")->click();
-    QCOMPARE(shell().state().FieldLong, 0.0);
     const auto b = boxes();
     QCOMPARE(b.size(), std::size_t{1});
-    QVERIFY2(b[0].text.contains(u8("照射野")), qPrintable(b[0].text));
+    QVERIFY2(b[0].text.contains(u8("「長軸方向サイズ」が空欄です")), qPrintable(b[0].text));
     QVERIFY(!app->scratch.exists("X_SPCTL.dat"));
+    QCOMPARE(form1().focusWidget(), form1().text("Text10"));
   }
 
   void otherSizeOnForm5SetsTwenty()
@@ -322,17 +323,29 @@ class ConditionsForms : public QObject {
     }
   }
 
-  void rangeChecksWarnBeforeComputing_data()
+  // Every value outside what the physics and the data allow, and every
+  // text that is not a number, is refused before anything is computed,
+  // naming the field and the allowed range; the program goes on, the
+  // typed text stays and the focus waits in the box at fault.
+  void refusedBeforeComputing_data()
   {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("says");
-    QTest::newRow("voltage above 150") << "Text5" << "151" << u8("管電圧");
-    QTest::newRow("voltage 0") << "Text5" << "abc" << u8("管電圧");
-    QTest::newRow("angle 90") << "Text1" << "90" << u8("ターゲット角度");
-    QTest::newRow("negative copper") << "Text4" << "-1" << u8("付加フィルタ（銅）");
+    QTest::newRow("voltage above 150") << "Text5" << "151" << u8("「Ｘ線管電圧」は 20 kV 以上 150 kV 以下");
+    QTest::newRow("1 kV, whose spectrum is empty") << "Text5" << "1" << u8("「Ｘ線管電圧」は 20 kV 以上");
+    QTest::newRow("voltage not a number") << "Text5" << "abc" << u8("「Ｘ線管電圧」の「abc」は数値ではありません");
+    QTest::newRow("voltage beyond double") << "Text5" << "1e400" << u8("大きすぎて数値として扱えません");
+    QTest::newRow("angle 90") << "Text1" << "90" << u8("「Ｘ線管ターゲット角度」は 5 度 以上 30 度 以下");
+    QTest::newRow("negative copper") << "Text4" << "-1" << u8("「付加フィルタ（ 銅 ）」は 0 mm 以上 5 mm 以下");
+    QTest::newRow("1000 mm copper") << "Text4" << "1000" << u8("「付加フィルタ（ 銅 ）」は");
+    QTest::newRow("copper not a number") << "Text4" << "abc" << u8("「付加フィルタ（ 銅 ）」の「abc」");
+    QTest::newRow("empty inherent") << "Text2" << "" << u8("「固有フィルタ (Al当量)」が空欄です");
+    QTest::newRow("focus distance 1e300") << "Text8" << "1e300" << u8("「焦点-受像器間距離」は 10 cm 以上 1000 cm 以下");
+    QTest::newRow("surface distance 0") << "Text9" << "0" << u8("「焦点-入射表面間距離」は");
+    QTest::newRow("field 5000 cm") << "Text10" << "5000" << u8("「長軸方向サイズ」は 0.1 cm 以上 200 cm 以下");
   }
-  void rangeChecksWarnBeforeComputing()
+  void refusedBeforeComputing()
   {
     QFETCH(QString, box);
     QFETCH(QString, typed);
@@ -340,15 +353,83 @@ class ConditionsForms : public QObject {
     for (int which : {1, 2}) {
       ConditionsForm& f = form(which);
       f.button("Command2")->setEnabled(true);
-      f.text(box)->setText(typed);
-      f.button("Command2")->click();
+      test::type_into(f.text(box), typed);
+      QTest::mouseClick(f.button("Command2"), Qt::LeftButton);
       const auto b = boxes();
       QCOMPARE(b.size(), std::size_t{1});
       QVERIFY2(b[0].text.contains(says), qPrintable(b[0].text));
+      QVERIFY2(!b[0].text.contains(u8("0 より大きく")), qPrintable(b[0].text));
+      QVERIFY(!shell().ended());
       QVERIFY(!app->scratch.exists("X_SPCTL.dat"));
       QVERIFY(f.label("Label6")->text().isEmpty());
-      f.text(box)->setText(box == "Text4" ? "0" : box == "Text1" ? "12" : "75");
+      QCOMPARE(f.text(box)->text(), typed);
+      QCOMPARE(f.focusWidget(), f.control(box));
+      const std::pair<const char*, const char*> defaults[] = {{"Text1", "12"}, {"Text2", "2.5"}, {"Text4", "0"},
+                                                              {"Text5", "75"}, {"Text8", "100"}, {"Text9", "80"},
+                                                              {"Text10", "43.2"}};
+      for (const auto& [name, text] : defaults)
+        if (box == name) test::type_into(f.text(box), text);
     }
+  }
+
+  // The limits' own values compute.
+  void limitsThemselvesCompute()
+  {
+    const std::pair<const char*, const char*> typed[] = {{"Text5", "20"}, {"Text4", "5"}, {"Text3", "30"},
+                                                         {"Text1", "5"}};
+    for (const auto& [box, text] : typed) test::type_into(form1().text(box), text);
+    QTest::mouseClick(form1().button("Command2"), Qt::LeftButton);
+    QVERIFY(boxes().empty());
+    QVERIFY(!form1().label("Label68")->text().isEmpty());
+    QVERIFY(form1().label("Label6")->text().toDouble() > 0.0);
+  }
+
+  // The Monte Carlo form's load resets the shared conditions; the
+  // table-estimate form still computes with the waveform it shows.
+  void form1ComputesWithItsOwnWaveformAfterForm5Loaded()
+  {
+    QTest::mouseClick(form1().option("Option3"), Qt::LeftButton);
+    form5();  // Exit, menu, the Monte Carlo form loads
+    QCOMPARE(shell().state().Waveform, std::int16_t{1});
+    form5().button("Command1")->click();
+    shell().form4()->button("Command1")->click();
+    QVERIFY(form1().option("Option3")->isChecked());
+    QTest::mouseClick(form1().button("Command2"), Qt::LeftButton);
+    QVERIFY(boxes().empty());
+    QCOMPARE(form1().label("Label6")->text(), QString("2.707"));  // single-phase, not 3.059
+  }
+
+  // A preset chosen on the Monte Carlo form does not change the field shape
+  // the table-estimate form shows and computes with.
+  void form1KeepsItsCircularFieldThroughForm5sPresets()
+  {
+    choose(form1(), "円形照射野");
+    QTest::mouseClick(form1().button("Command2"), Qt::LeftButton);
+    const QString circular = form1().label("Label70")->text();
+    form1().label("Label70")->clear();
+    choose(form5(), "大角サイズ");
+    form5().button("Command1")->click();
+    shell().form4()->button("Command1")->click();
+    QTest::mouseClick(form1().button("Command2"), Qt::LeftButton);
+    QVERIFY(boxes().empty());
+    QCOMPARE(form1().label("Label70")->text(), circular);
+    QCOMPARE(form1().label("Label22")->text(), u8("  照射野サイズ（直径）"));
+  }
+
+  // An exchange file that cannot be written stops the calculation with the
+  // real reason; the program and the user's input stay.
+  void unwritableSpectrumIsReportedWithItsReason()
+  {
+    QVERIFY(QDir(app->scratch.qpath()).mkpath("X_SPCTL.dat/blocked"));
+    test::type_into(form1().text("Text5"), "80");
+    QTest::mouseClick(form1().button("Command2"), Qt::LeftButton);
+    const auto b = boxes();
+    QCOMPARE(b.size(), std::size_t{1});
+    QVERIFY2(b[0].text.contains("X_SPCTL.dat") && b[0].text.contains(u8("同じ名前のフォルダ")), qPrintable(b[0].text));
+    QVERIFY2(!b[0].text.contains("Success") && !b[0].text.contains("cannot"), qPrintable(b[0].text));
+    QVERIFY(!shell().ended());
+    QVERIFY(form1().isVisible());
+    QCOMPARE(form1().text("Text5")->text(), QString("80"));
   }
 
   void halfValueLayerAppearsOnTheFormThatAsked()

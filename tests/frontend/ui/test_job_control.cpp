@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QProcess>
 #include <QTest>
 
 #include "conditions_forms.h"
@@ -27,6 +28,21 @@ QString standin(const QString& name)
          "printf ' Field size = 43.2 \\201\\176 35.6 [cm2]\\r\\n'\n"
          "cat > /dev/null\n"
          "printf ' 1.2346\\r\\n 1.3000\\r\\n 1.4000\\r\\n' > ResultBSF.txt\n"
+         "exit $(cat status 2>/dev/null || echo 0)\n";
+}
+
+// A stand-in engine that counts its starts in "starts", prints its run
+// number and keeps running until the file "release" appears; then it
+// writes the result in the file "result" (if there is one) and stops with
+// the status in "status".
+QString held_standin()
+{
+  return "echo x >> starts\n"
+         "printf ' run %s\\r\\n' $(wc -l < starts)\n"
+         "printf ' Field size = 43.2 \\201\\176 35.6 [cm2]\\r\\n'\n"
+         "while [ ! -e release ]; do sleep 0.02; done\n"
+         "rm -f release\n"
+         "[ -e result ] && cp result ResultBSF.txt\n"
          "exit $(cat status 2>/dev/null || echo 0)\n";
 }
 }  // namespace
@@ -52,8 +68,24 @@ class JobControl : public QObject {
   {
     form5().button("Command3")->click();
     QTest::mouseClick(shell().form13()->option(option), Qt::LeftButton);
-    shell().form13()->combo("Combo1")->setCurrentText(histories);
+    test::type_into(shell().form13()->combo("Combo1"), histories);
     shell().form13()->button("Command1")->click();
+  }
+
+  // Releases a held stand-in and waits until its log says it has ended.
+  void release(const QString& engine = "Korvane")
+  {
+    app->scratch.write("release", "");
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read(engine + ".log").contains(engine.toUtf8() + " ended with exit status"),
+                             10000);
+  }
+
+  // The message boxes shown since the last call: exactly one, returned.
+  QString one_box()
+  {
+    const auto b = app->boxes.take();
+    if (b.size() != 1) return QString("%1 boxes").arg(b.size()) + (b.empty() ? "" : ": " + b[0].text);
+    return b[0].text;
   }
 
  private slots:
@@ -115,23 +147,27 @@ class JobControl : public QObject {
     QVERIFY(!form5().button("Command4")->isEnabled());
   }
 
-  void missingEngineIsReportedAndEndsTheProgram()
+  void missingEngineIsReportedAndTheProgramGoesOn()
   {
     open_form5();
     confirm_shape("Option3");
     form5().button("Command2")->click();
-    const auto b = app->boxes.take();
-    QCOMPARE(b.size(), std::size_t{1});
-    QVERIFY2(b[0].text.contains("Korvane") && b[0].text.contains("not found"), qPrintable(b[0].text));
-    QVERIFY(shell().ended());
-    QCOMPARE(app->end_status, 1);
+    const QString box = one_box();
+    QVERIFY2(box.contains(u8("計算プログラム Korvane がフォルダ")) && box.contains(u8("にありません")), qPrintable(box));
+    QVERIFY(!shell().ended());
+    QVERIFY(form5().isVisible());
+    // Installed afterwards, it starts.
+    app->scratch.write_script("Korvane", standin("Korvane"));
+    form5().button("Command2")->click();
+    app->boxes.take();
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.exists("started.txt"), 10000);
   }
 
   void resultButton()
   {
     open_form5();
     confirm_shape("Option3");
-    app->scratch.write_script("Korvane", "exit 0\n");
+    app->scratch.write_script("Korvane", held_standin());
     form5().button("Command2")->click();
     app->boxes.take();  // the log notice
     const QString not_finished = u8(" まだ計算が終わっていません。しばらくお待ちください。 ");
@@ -169,10 +205,216 @@ class JobControl : public QObject {
     form5().button("Command4")->click();
     QCOMPARE(app->boxes.take().size(), std::size_t{1});
     QCOMPARE(form5().label("Label68")->text(), QString("1.300"));
-    // A second run does not remove the previous result.
+    release();
+  }
+
+  // A result file older than the current run is the previous run's: it is
+  // never shown as this run's result, and the labels are emptied when a
+  // run starts. The old file itself stays on disk.
+  void previousResultIsNotShownForANewRun()
+  {
+    open_form5();
+    app->scratch.write_script("Korvane", held_standin());
+    app->scratch.write("result", " 1.2346\r\n 1.3000\r\n 1.4000\r\n");
+    confirm_shape("Option3");
     form5().button("Command2")->click();
     app->boxes.take();
-    QVERIFY(app->scratch.exists("resultBSF.txt"));
+    release();
+    form5().button("Command4")->click();
+    QVERIFY(app->boxes.take().empty());
+    QCOMPARE(form5().label("Label70")->text(), QString("1.235"));
+
+    QFile::remove(QDir(app->scratch.qpath()).filePath("result"));
+    form5().button("Command2")->click();
+    QVERIFY(form5().label("Label70")->text().isEmpty());
+    QVERIFY(form5().label("Label68")->text().isEmpty());
+    QVERIFY(form5().label("Label69")->text().isEmpty());
+    form5().button("Command4")->click();
+    QCOMPARE(one_box(), u8(" まだ計算が終わっていません。しばらくお待ちください。 "));
+    QVERIFY(form5().label("Label70")->text().isEmpty());
+    QVERIFY(app->scratch.exists("ResultBSF.txt"));
+    release();
+  }
+
+  // An engine that stops without a result: the result button says so, with
+  // the engine's own message and where the whole log is, and never shows
+  // an older result or "not finished" for ever.
+  void engineThatStopsIsReportedWithItsMessage_data()
+  {
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("engine_lines");  // printed to standard error
+    QTest::addColumn<QString>("says");
+    QTest::newRow("refused conditions") << 1
+                                        << " Error: joken.txt: the history number is -5; it must be at least 1\\n"
+                                           " The calculation was not started; no result file was written.\\n"
+                                        << u8("計算の条件かデータファイルに問題があった");
+    QTest::newRow("no primary photon") << 2 << "" << u8("一次光子がなく");
+    QTest::newRow("killed") << 137 << "" << u8("強制終了されました（シグナル 9）");
+  }
+  void engineThatStopsIsReportedWithItsMessage()
+  {
+    QFETCH(int, status);
+    QFETCH(QString, engine_lines);
+    QFETCH(QString, says);
+    open_form5();
+    app->scratch.write("ResultBSF.txt", " 1.1111\r\n 1.1111\r\n 1.1111\r\n");  // an earlier run's
+    QString body = "printf '" + engine_lines + "' >&2\n";
+    if (status == 2)
+      body += "printf ' Finish time = 12:00:00\\r\\n\\r\\n No primary photon crossed the scoring disc.\\r\\n"
+              " No result file was written.\\r\\n\\r\\n  --- Calculation finished ---\\r\\n'\n";
+    app->scratch.write_script("Teslund", body + QString("exit %1\n").arg(status));
+    confirm_shape("Option2");
+    form5().button("Command2")->click();
+    app->boxes.take();
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Teslund.log").contains("Teslund ended with exit status"), 10000);
+    form5().button("Command4")->click();
+    const QString box = one_box();
+    QVERIFY2(box.contains(u8("計算は結果を出さずに終わりました")), qPrintable(box));
+    QVERIFY2(box.contains(says), qPrintable(box));
+    QVERIFY2(box.contains(QDir(app->scratch.qpath()).filePath("Teslund.log")), qPrintable(box));
+    if (status == 1) QVERIFY2(box.contains("Error: joken.txt: the history number is -5"), qPrintable(box));
+    if (status == 2) QVERIFY2(box.contains("No primary photon crossed the scoring disc."), qPrintable(box));
+    QVERIFY(form5().label("Label70")->text().isEmpty());
+  }
+
+  // One engine at a time in a working folder.
+  void secondCalculateWhileRunningStartsNoSecondEngine()
+  {
+    open_form5();
+    app->scratch.write_script("Korvane", held_standin());
+    confirm_shape("Option3");
+    form5().button("Command2")->click();
+    app->boxes.take();
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Korvane.log").contains(" run 1"), 10000);
+    QTest::mouseClick(form5().button("Command2"), Qt::LeftButton);
+    const QString box = one_box();
+    QVERIFY2(box.contains(u8("計算プログラム Korvane がこの作業フォルダで計算中です")), qPrintable(box));
+    QTest::qWait(300);
+    QCOMPARE(app->scratch.read("starts"), QByteArray("x\n"));
+    release();
+    // Once it has ended, the next run starts, with a log of its own.
+    QTest::mouseClick(form5().button("Command2"), Qt::LeftButton);
+    QVERIFY(app->boxes.take().empty());  // the no-window notice came with the first run only
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Korvane.log").contains(" run 2"), 10000);
+    QVERIFY(!app->scratch.read("Korvane.log").contains(" run 1"));
+    release();
+  }
+
+  // A run started by another front end (or an earlier session) in the same
+  // folder counts too: its log says it is going on.
+  void runOfAnotherSessionInTheFolderIsRespected()
+  {
+    open_form5();
+    app->scratch.write_script("Mirabek", standin("Mirabek"));
+    // Another session's wrapper: a shell whose command line names its log.
+    const QString log = QDir(app->scratch.qpath()).filePath("Korvane.log");
+    QProcess other;
+    other.start("sh", {"-c", "sleep 30", "sh", log});
+    QVERIFY(other.waitForStarted());
+    app->scratch.write("Korvane.log",
+                       QString("Korvane started 2026-12-08T10:00:00 in x\nKorvane is process %1\n").arg(other.processId()).toUtf8());
+    confirm_shape("Option1");
+    form5().button("Command2")->click();
+    QVERIFY(one_box().contains(u8("計算プログラム Korvane がこの作業フォルダで計算中です")));
+    QVERIFY(!app->scratch.exists("started.txt"));
+    // A process of that number that is no wrapper of this log (the number
+    // taken again after a restart) holds nothing up, nor does a log whose
+    // process is gone.
+    for (qint64 pid : {QCoreApplication::applicationPid(), qint64{999999999}}) {
+      app->scratch.write("Korvane.log",
+                         QString("Korvane started 2026-12-08T10:00:00 in x\nKorvane is process %1\n").arg(pid).toUtf8());
+      QFile::remove(QDir(app->scratch.qpath()).filePath("started.txt"));
+      form5().button("Command2")->click();
+      app->boxes.take();
+      QTRY_VERIFY_WITH_TIMEOUT(app->scratch.exists("started.txt"), 10000);
+      QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Mirabek.log").contains("Mirabek ended"), 10000);
+    }
+    other.kill();
+    other.waitForFinished();
+  }
+
+  // Without a terminal: told once per session, the log in UTF-8, and the
+  // logs go with the other files on Exit.
+  void detachedRunsAreToldOnceAndLoggedInUtf8()
+  {
+    open_form5();
+    for (const char* e : {"Mirabek", "Teslund", "Korvane"}) app->scratch.write_script(e, standin(e));
+    confirm_shape("Option3");
+    form5().button("Command2")->click();
+    QVERIFY(one_box().contains(QDir(app->scratch.qpath()).filePath("Korvane.log")));
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Korvane.log").contains("Korvane ended with exit status 0"), 10000);
+    QVERIFY(app->scratch.read("Korvane.log").contains(" Field size = 43.2 \xc3\x97 35.6 [cm2]"));
+    QVERIFY(!app->scratch.read("Korvane.log").contains("\x81\x7e"));
+    confirm_shape("Option1");
+    form5().button("Command2")->click();
+    QVERIFY(app->boxes.take().empty());
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Mirabek.log").contains("Mirabek ended with exit status 0"), 10000);
+    form5().button("Command1")->click();
+    for (const char* f : {"Korvane.log", "Mirabek.log", "ResultBSF.txt", "joken.txt", "X_SPCTL.dat"})
+      QVERIFY2(!app->scratch.exists(f), f);
+  }
+
+  // Cancel or a closed dialog after an earlier OK: the confirmed phantom's
+  // engine runs, on the joken.txt its OK wrote.
+  void cancelAfterOkStartsTheConfirmedEngine_data()
+  {
+    QTest::addColumn<bool>("close_by_frame");
+    QTest::newRow("Cancel") << false;
+    QTest::newRow("frame closed") << true;
+  }
+  void cancelAfterOkStartsTheConfirmedEngine()
+  {
+    QFETCH(bool, close_by_frame);
+    open_form5();
+    for (const char* e : {"Mirabek", "Teslund", "Korvane"}) app->scratch.write_script(e, standin(e));
+    confirm_shape("Option2");
+    form5().button("Command3")->click();  // reopens on the cylinder
+    QTest::mouseClick(shell().form13()->option("Option1"), Qt::LeftButton);
+    if (close_by_frame) {
+      shell().form13()->close();
+      test::settle();
+    } else {
+      shell().form13()->button("Command2")->click();
+      shell().form4()->button("Command2")->click();
+    }
+    QVERIFY(form5().button("Command2")->isEnabled());
+    form5().button("Command2")->click();
+    app->boxes.take();
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.exists("started.txt"), 10000);
+    QVERIFY(app->scratch.read("started.txt").startsWith("name:Teslund "));
+    QCOMPARE(app->scratch.read("joken.txt").count('\n'), 8);
+    QCOMPARE(form5().label("Label14")->text(), u8("30 : 20cmの楕円柱表面"));
+  }
+
+  // Conditions changed on the form after OK are the ones the engine gets.
+  void conditionsChangedAfterOkAreTheOnesRun()
+  {
+    open_form5();
+    app->scratch.write_script("Mirabek", standin("Mirabek"));
+    confirm_shape("Option1");
+    test::retype(form5().text("Text9"), "70");
+    test::retype(form5().text("Text11"), "25.4");
+    form5().button("Command2")->click();
+    app->boxes.take();
+    QCOMPARE(app->scratch.read("joken.txt"),
+             QByteArray("020.0\r\n020.0\r\n070.0\r\n100.0\r\n025.4\r\n043.2\r\n00050000000\r\n"));
+  }
+
+  // Factors are rounded as the user reads them in the file.
+  void resultsRoundTheDecimalsOfTheFile()
+  {
+    open_form5();
+    app->scratch.write_script("Korvane", held_standin());
+    app->scratch.write("result", " 1.4725\r\n 1.2345\r\n 1.0005\r\n");
+    confirm_shape("Option3");
+    form5().button("Command2")->click();
+    app->boxes.take();
+    release();
+    form5().button("Command4")->click();
+    QVERIFY(app->boxes.take().empty());
+    QCOMPARE(form5().label("Label70")->text(), QString("1.473"));
+    QCOMPARE(form5().label("Label68")->text(), QString("1.235"));
+    QCOMPARE(form5().label("Label69")->text(), QString("1.001"));
   }
 
   void terminalGetsTheEngineWithConvertedSignAndHoldsAfterAnError()
@@ -199,6 +441,9 @@ class JobControl : public QObject {
     const QByteArray window = app->scratch.read("window.txt");
     QVERIFY2(window.contains(" Field size = 43.2 \xc3\x97 35.6 [cm2]"), window.constData());
     QVERIFY2(window.contains("Korvane stopped with exit status 3"), window.constData());
+    // The log has what the window showed, and the end of the run.
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Korvane.log").contains("Korvane ended with exit status 3"), 10000);
+    QVERIFY(app->scratch.read("Korvane.log").contains(" Field size = 43.2 \xc3\x97 35.6 [cm2]"));
     const QList<QByteArray> started = app->scratch.read("started.txt").split('\n');
     QCOMPARE(QDir(QString::fromUtf8(started[1])).canonicalPath(), QDir(app->scratch.qpath()).canonicalPath());
     QVERIFY(form5().button("Command4")->isEnabled());

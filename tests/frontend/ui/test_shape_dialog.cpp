@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <cmath>
 
 #include "conditions_forms.h"
 #include "menu_form.h"
@@ -47,8 +48,10 @@ class ShapeDialog : public QObject {
   void openingResetsShapeHistoriesAndSketch()
   {
     QTest::mouseClick(dialog().option("Option3"), Qt::LeftButton);
-    QCOMPARE(shell().state().PhantomShape, std::int16_t{4});
-    dialog().combo("Combo1")->setCurrentText("10000000");
+    QCOMPARE(dialog().chosen_shape(), 4);
+    // Only OK makes a shape the run's phantom.
+    QCOMPARE(shell().state().PhantomShape, std::int16_t{1});
+    test::type_into(dialog().combo("Combo1"), "10000000");
     test::type_into(dialog().text("Text4"), "33");
     dialog().button("Command6")->click();
     QVERIFY(!dialog().sketch().empty());
@@ -58,7 +61,7 @@ class ShapeDialog : public QObject {
     form5().button("Command3")->click();
     QCOMPARE(shell().state().ActiveForm, std::int16_t{2});
     QVERIFY(dialog().option("Option1")->isChecked());
-    QCOMPARE(shell().state().PhantomShape, std::int16_t{1});
+    QCOMPARE(dialog().chosen_shape(), 1);
     QCOMPARE(dialog().combo("Combo1")->currentText(), QString("50000000"));
     QVERIFY(dialog().sketch().empty());
     QCOMPARE(dialog().text("Text4")->text(), QString("33"));  // typed sizes stay
@@ -111,24 +114,131 @@ class ShapeDialog : public QObject {
 
   void okTakesTheFormsCurrentTextsAndKeepsTheFieldSizes()
   {
-    form5().text("Text9")->setText("70");   // typed, focus never left
-    form5().text("Text8")->setText("110");
-    form5().text("Text10")->setText("30.5");
-    form5().text("Text11")->setText("25.4");
-    test::type_into(form5().text("Text23"), "15");
-    dialog().combo("Combo1")->setCurrentText("1e6");
+    test::type_into(dialog().combo("Combo1"), "1e6");
     test::type_into(dialog().text("Text1"), "12.5");
+    test::type_into(form5().text("Text23"), "15");
+    test::retype(form5().text("Text9"), "70");
+    test::retype(form5().text("Text8"), "110");
+    test::retype(form5().text("Text10"), "30.5");
+    test::retype(form5().text("Text11"), "25.4");  // typed, focus never left
     dialog().button("Command1")->click();
     QCOMPARE(app->scratch.read("joken.txt"),
              QByteArray("012.5\r\n015.0\r\n070.0\r\n110.0\r\n025.4\r\n030.5\r\n00001000000\r\n"));
-    QCOMPARE(shell().state().FieldLong, 43.2);  // the joken sizes are separate
-    QCOMPARE(shell().state().FieldShort, 35.6);
+    QCOMPARE(shell().state().FieldShort, 35.6);  // the joken sizes are separate
+    QCOMPARE(shell().state().JokenFieldShort, 25.4);
     QCOMPARE(form5().label("Label14")->text(), u8("半径 12.5cm の円柱表面"));
+  }
+
+  // What the user types into the editable list is what the engine gets:
+  // the list must not complete 1000000 to its 10000000.
+  void typedHistoryNumberIsWrittenAsTyped_data()
+  {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("one million, a prefix of an item") << "1000000" << QByteArray("00001000000");
+    QTest::newRow("three million") << "3000000" << QByteArray("00003000000");
+    QTest::newRow("three hundred thousand") << "300000" << QByteArray("00000300000");
+    QTest::newRow("an item itself") << "10000000" << QByteArray("00010000000");
+    QTest::newRow("exponent") << "1e6" << QByteArray("00001000000");
+    QTest::newRow("the 32-bit limit") << "2147483647" << QByteArray("02147483647");
+  }
+  void typedHistoryNumberIsWrittenAsTyped()
+  {
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, line);
+    test::type_into(dialog().combo("Combo1"), typed);
+    QCOMPARE(dialog().combo("Combo1")->currentText(), typed);
+    dialog().button("Command1")->click();
+    QVERIFY(app->boxes.take().empty());
+    const QList<QByteArray> lines = app->scratch.read("joken.txt").split('\n');
+    QCOMPARE(lines.size(), 8);  // 7 lines and the empty rest after the last line end
+    QCOMPARE(lines[6], line + "\r");
+  }
+
+  // Every value the engine would refuse is refused at OK, naming the field;
+  // nothing is written and the calculate button keeps its state.
+  void okRefusesWhatTheEngineRefuses_data()
+  {
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("box");  // "Combo1" the history number; "Form5 TextN" a box of the Monte Carlo form
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("radius not a number") << "Option1" << "Text1" << "abc" << u8("「Curvature radius」の「abc」は数値ではありません");
+    QTest::newRow("radius 0") << "Option1" << "Text1" << "0" << u8("「Curvature radius」は 1 cm 以上 500 cm 以下");
+    QTest::newRow("radius negative") << "Option1" << "Text1" << "-3" << u8("「Curvature radius」は");
+    QTest::newRow("semi-axis too thin") << "Option2" << "Text3" << "0.02" << u8("「Vertical axis」は 1 cm 以上");
+    QTest::newRow("length empty") << "Option3" << "Text6" << "" << u8("「Length」が空欄です");
+    QTest::newRow("histories -5") << "Option1" << "Combo1" << "-5" << u8("1 以上 2147483647 以下の整数");
+    QTest::newRow("histories 0") << "Option1" << "Combo1" << "0" << u8("「Photon history」は");
+    QTest::newRow("histories not whole") << "Option1" << "Combo1" << "1.5" << u8("整数");
+    QTest::newRow("histories beyond 32 bits") << "Option1" << "Combo1" << "3e9" << "2147483647";
+    QTest::newRow("histories not a number") << "Option1" << "Combo1" << "many" << u8("数値ではありません");
+    QTest::newRow("form's distance not a number") << "Option1" << "Form5 Text9" << "abc" << u8("「焦点-入射表面間距離」の「abc」");
+    QTest::newRow("form's field size 0") << "Option1" << "Form5 Text11" << "0" << u8("「単軸方向サイズ」は");
+  }
+  void okRefusesWhatTheEngineRefuses()
+  {
+    QFETCH(QString, option);
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, says);
+    QTest::mouseClick(dialog().option(option), Qt::LeftButton);
+    if (box == "Combo1") test::type_into(dialog().combo("Combo1"), typed);
+    else if (box.startsWith("Form5 ")) test::retype(form5().text(box.mid(6)), typed);
+    else test::type_into(dialog().text(box), typed);
+    dialog().button("Command1")->click();
+    const auto b = app->boxes.take();
+    QCOMPARE(b.size(), std::size_t{1});
+    QVERIFY2(b[0].text.contains(says), qPrintable(b[0].text));
+    QCOMPARE(b[0].title, QString("Orbisan"));
+    QCOMPARE(b[0].icon, QMessageBox::Warning);
+    QVERIFY(!app->scratch.exists("joken.txt"));
+    QVERIFY(!form5().button("Command2")->isEnabled());
+    QVERIFY(form5().label("Label14")->text().isEmpty());
+    QVERIFY(dialog().isVisible());
+  }
+
+  // A decimal tie in a size is rounded as the user reads it.
+  void sizesAreRoundedAsTyped_data()
+  {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("12.35") << "12.35" << QByteArray("012.4\r\n");
+    QTest::newRow("43.25") << "43.25" << QByteArray("043.3\r\n");
+    QTest::newRow("12.34") << "12.34" << QByteArray("012.3\r\n");
+  }
+  void sizesAreRoundedAsTyped()
+  {
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, line);
+    test::type_into(dialog().text("Text1"), typed);
+    dialog().button("Command1")->click();
+    QVERIFY(app->scratch.read("joken.txt").startsWith(line));
+  }
+
+  // The sketch shows the beam of the Monte Carlo form as its boxes show it,
+  // whatever the table-estimate form did to the shared state.
+  void shapeCheckDrawsTheMonteCarloFormsField()
+  {
+    // "その他" on Form1 leaves the shared field sizes without a number.
+    Form1& f1 = *shell().form1();
+    QComboBox* c = f1.combo("Combo1");
+    c->setCurrentIndex(c->findText(u8("その他")));
+    emit c->activated(c->currentIndex());
+    QVERIFY(std::isnan(shell().state().FieldShort));
+    test::retype(form5().text("Text11"), "30.0");
+    dialog().button("Command6")->click();
+    const auto& items = dialog().sketch();
+    // 30 cm at the receptor 100 cm from the focus: edges at x = ±150 mm.
+    QVERIFY(std::any_of(items.begin(), items.end(), [](const SketchItem& i) {
+      const auto* l = std::get_if<SketchLine>(&i);
+      return l && l->x1 == 0 && l->y1 == 800 && l->x2 == 150 && l->y2 == -200;
+    }));
   }
 
   void historyNumberBeyond32BitsIsRefused()
   {
-    dialog().combo("Combo1")->setCurrentText("3e9");
+    test::type_into(dialog().combo("Combo1"), "3e9");
     dialog().button("Command1")->click();
     const auto b = app->boxes.take();
     QCOMPARE(b.size(), std::size_t{1});
@@ -136,15 +246,6 @@ class ShapeDialog : public QObject {
     QVERIFY(!app->scratch.exists("joken.txt"));
     QVERIFY(!form5().button("Command2")->isEnabled());
     QVERIFY(dialog().isVisible());
-  }
-
-  void okWithAnUnknownShapeWritesNothingButEnables()
-  {
-    shell().state().PhantomShape = 3;
-    dialog().button("Command1")->click();
-    QVERIFY(!app->scratch.exists("joken.txt"));
-    QVERIFY(form5().button("Command2")->isEnabled());
-    QVERIFY(!dialog().isVisible());
   }
 
   void cancelReturnsToTheMenu()
@@ -213,7 +314,7 @@ class ShapeDialog : public QObject {
     }));
   }
 
-  void unwritableJokenIsReportedAndEndsTheProgram()
+  void unwritableJokenIsReportedWithItsReasonAndKeepsTheDialog()
   {
     // A directory in the way of the file cannot be replaced by it, even by
     // a user with every permission.
@@ -222,8 +323,12 @@ class ShapeDialog : public QObject {
     const auto b = app->boxes.take();
     QCOMPARE(b.size(), std::size_t{1});
     QVERIFY2(b[0].text.contains("joken.txt"), qPrintable(b[0].text));
-    QVERIFY(shell().ended());
-    QCOMPARE(app->end_status, 1);
+    QVERIFY2(b[0].text.contains(u8("同じ名前のフォルダ")), qPrintable(b[0].text));  // the real reason
+    QVERIFY2(!b[0].text.contains("Success"), qPrintable(b[0].text));
+    QVERIFY(!shell().ended());
+    QVERIFY(dialog().isVisible());
+    QVERIFY(!form5().button("Command2")->isEnabled());
+    QCOMPARE(QDir(app->scratch.qpath()).entryList({"joken.txt.*"}, QDir::Files), QStringList{});  // no temporary left
   }
 };
 

@@ -1,6 +1,7 @@
 #include "ui_support.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -93,6 +94,30 @@ void type_into(QLineEdit* box, const QString& text)
   QTest::keyClicks(box, text);
   QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
   QCoreApplication::sendEvent(box, &out);
+}
+
+void retype(QLineEdit* box, const QString& text)
+{
+  box->setFocus();
+  box->selectAll();
+  QTest::keyClick(box, Qt::Key_Delete);
+  QTest::keyClicks(box, text);
+}
+
+void type_into(QComboBox* list, const QString& text)
+{
+  QLineEdit* edit = list->lineEdit();
+  if (!edit) throw std::logic_error("the list is not editable");
+  // With the focus really in it, as a user's typing has: only then does an
+  // editable list hook up its completion.
+  QWidget* window = list->window();
+  window->activateWindow();
+  if (!QTest::qWaitForWindowActive(window)) throw std::runtime_error("the window does not become active");
+  list->setFocus(Qt::MouseFocusReason);
+  if (!QTest::qWaitFor([&] { return edit->hasFocus(); }, 1000)) throw std::runtime_error("the list gets no focus");
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Delete);
+  QTest::keyClicks(edit, text);
 }
 
 void settle()

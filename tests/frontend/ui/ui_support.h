@@ -14,6 +14,7 @@
 
 #include "shell.h"
 
+class QComboBox;
 class QLineEdit;
 
 namespace bsf::ui::test {
@@ -73,6 +74,14 @@ struct App {
 // Replaces the text of a field and takes the focus away from it, as a user
 // who types and moves on.
 void type_into(QLineEdit* box, const QString& text);
+
+// Replaces the text of a field with real key events and leaves the focus
+// in it, as a user who types and then clicks a button.
+void retype(QLineEdit* box, const QString& text);
+
+// Types into an editable list's own text with real key events, the way a
+// user replaces what it shows.
+void type_into(QComboBox* list, const QString& text);
 
 // Lets deleteLater() and queued events run.
 void settle();

@@ -1,0 +1,177 @@
+#include "engine_run.h"
+
+#include <cerrno>
+#include <charconv>
+#include <fstream>
+#include <iterator>
+
+#include <signal.h>
+
+#include "data_tables.h"
+
+namespace bsf::ui {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// "<engine> <middle><number>" with nothing after the number.
+std::optional<long> marker_number(std::string_view line, std::string_view engine, std::string_view middle)
+{
+  if (line.size() <= engine.size() + 1 + middle.size()) return std::nullopt;
+  if (line.substr(0, engine.size()) != engine || line[engine.size()] != ' ') return std::nullopt;
+  line.remove_prefix(engine.size() + 1);
+  if (line.substr(0, middle.size()) != middle) return std::nullopt;
+  line.remove_prefix(middle.size());
+  long v = 0;
+  const auto [ptr, ec] = std::from_chars(line.data(), line.data() + line.size(), v);
+  if (ec != std::errc() || ptr != line.data() + line.size()) return std::nullopt;
+  return v;
+}
+
+bool blank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
+
+// At most this many lines of the engine's message are kept.
+constexpr std::size_t kMessageLines = 8;
+
+std::string read_all(const fs::path& file)
+{
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return {};
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string reason_for_status(int status)
+{
+  switch (status) {
+    case 0: return "計算は終わりましたが、結果ファイルが書かれていません。";
+    case 1: return "計算の条件かデータファイルに問題があったため、計算は始まりませんでした。";
+    case 2: return "入射表面の中心の円板を通った一次光子がなく、後方散乱係数を求められませんでした。";
+    case 3: return "結果ファイル ResultBSF.txt を書き込めませんでした。";
+    case 126:
+    case 127: return "計算プログラムを実行できませんでした。";
+    default:
+      if (status > 128) return "計算プログラムが強制終了されました（シグナル " + std::to_string(status - 128) + "）。";
+      return "計算プログラムが終了コード " + std::to_string(status) + " で止まりました。";
+  }
+}
+
+}  // namespace
+
+RunLog parse_run_log(std::string_view text, std::string_view engine)
+{
+  RunLog log;
+  std::vector<std::string_view> lines;
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    pos = end + 1;
+  }
+
+  // Where the engine's own lines begin and end.
+  std::size_t first = 0, last = lines.size();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (const auto pid = marker_number(lines[i], engine, "is process "); pid && !log.started) {
+      log.started = true;
+      log.pid = *pid;
+      first = i + 1;
+    } else if (const auto status = marker_number(lines[i], engine, "ended with exit status ")) {
+      log.ended = true;
+      log.exit_status = static_cast<int>(*status);
+      last = i;
+    } else if (lines[i].find("--- Calculation finished ---") != std::string_view::npos) {
+      log.loop_done = true;
+    }
+  }
+  if (!log.started) return log;
+
+  // The engine's message: its error lines and what follows them up to a
+  // blank line; failing those, what it printed between its finish time and
+  // its end-of-calculation lines.
+  auto keep = [&](std::size_t from, auto stop) {
+    for (std::size_t i = from; i < last && log.engine_message.size() < kMessageLines && !stop(lines[i]); ++i)
+      if (!blank(lines[i])) log.engine_message.emplace_back(lines[i]);
+  };
+  for (std::size_t i = first; i < last; ++i) {
+    if (lines[i].find("Error:") == std::string_view::npos) continue;
+    keep(i, [&](std::string_view l) { return blank(l) && log.engine_message.size() > 0; });
+    return log;
+  }
+  for (std::size_t i = first; i < last; ++i) {
+    if (lines[i].find("Finish time") == std::string_view::npos) continue;
+    keep(i + 1, [](std::string_view l) { return l.find("--- Calculation finished ---") != std::string_view::npos; });
+    break;
+  }
+  return log;
+}
+
+fs::path run_log_path(const fs::path& dir, std::string_view engine) { return dir / (std::string(engine) + ".log"); }
+
+bool process_alive(long pid, std::string_view mention)
+{
+  if (pid <= 0) return false;
+  if (!(::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) return false;
+  std::error_code ec;
+  if (!fs::is_directory("/proc/self", ec)) return true;
+  const std::string cmdline = read_all(fs::path("/proc") / std::to_string(pid) / "cmdline");
+  return cmdline.find(mention) != std::string::npos;
+}
+
+RunStatus run_status(const EngineRun& run, std::chrono::steady_clock::time_point now)
+{
+  RunStatus s;
+  std::error_code ec;
+  const bool exists = fs::exists(run.log, ec);
+  const RunLog log = exists ? parse_run_log(read_all(run.log), run.engine) : RunLog{};
+  s.engine_message = log.engine_message;
+  if (log.ended) {
+    s.exit_status = log.exit_status;
+    s.state = log.exit_status == 0 ? RunStatus::State::Finished : RunStatus::State::Stopped;
+    s.reason = reason_for_status(log.exit_status);
+    return s;
+  }
+  if (log.loop_done) {
+    // Past its history loop, waiting for Enter in its window: whatever it
+    // was going to write is written.
+    s.state = RunStatus::State::Finished;
+    s.reason = reason_for_status(0);
+    return s;
+  }
+  if (log.started) {
+    if (process_alive(log.pid, run.engine + ".log")) return s;
+    s.state = RunStatus::State::Stopped;
+    s.reason = "計算プログラムのウィンドウが閉じられたか、プログラムが強制終了されたため、計算は途中で止まりました。";
+    return s;
+  }
+  if (now - run.launched < kStartGrace) return s;
+  s.state = RunStatus::State::Stopped;
+  s.reason = exists ? "計算プログラムが起動しませんでした（端末ウィンドウが開かなかった可能性があります）。"
+                    : "計算プログラムのログファイルが消えたため、計算の状態が分かりません。";
+  return s;
+}
+
+std::optional<std::string> run_in_progress(const fs::path& dir)
+{
+  for (const char* engine : kEngineNames) {
+    const fs::path file = run_log_path(dir, engine);
+    std::error_code ec;
+    if (!fs::exists(file, ec)) continue;
+    const RunLog log = parse_run_log(read_all(file), engine);
+    if (log.started && !log.ended && !log.loop_done && process_alive(log.pid, std::string(engine) + ".log"))
+      return engine;
+  }
+  return std::nullopt;
+}
+
+bool result_newer_than(const fs::path& dir, fs::file_time_type start)
+{
+  std::error_code ec;
+  const fs::path file = resolve_nocase(dir, "ResultBSF.txt");
+  const fs::file_time_type written = fs::last_write_time(file, ec);
+  return !ec && written >= start;
+}
+
+}  // namespace bsf::ui
