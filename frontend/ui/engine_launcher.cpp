@@ -1,11 +1,13 @@
 #include "engine_launcher.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThread>
 #include <filesystem>
 
 namespace bsf::ui {
@@ -46,24 +48,77 @@ QString EngineLauncher::run_script()
   // output already is the log. Terminals that hand the command to a server
   // may start it elsewhere: the engine reads its files from "$2".
   return QStringLiteral(
-      "engine=$1 dir=$2 log=$3 mode=$4\n"
+      "engine=$1 dir=$2 log=$3 mode=$4 token=$5\n"
       "name=${engine##*/}\n"
-      "printf '%s is process %s\\n' \"$name\" \"$$\" >> \"$log\"\n"
-      "if [ \"$mode\" = terminal ]; then show() { tee -a \"$log\"; }; else show() { cat; }; fi\n"
+      // An attempt given up by the front end leaves the engine alone.
+      "head -n 1 \"$log\" 2>/dev/null | grep -qF -- \"(run $token)\" || exit 0\n"
+      // The log is opened once: should a later run replace it while this
+      // one still runs (past its loop, waiting for Enter), this run's last
+      // lines go to its own file, not into the next run's.
+      "exec 3>>\"$log\"\n"
+      "printf '%s is process %s\\n' \"$name\" \"$$\" >&3\n"
+      "if [ \"$mode\" = terminal ]; then show() { tee -a /dev/fd/3; }; else show() { cat >&3; }; fi\n"
       "if cd \"$dir\"; then\n"
-      "  \"$engine\" 2>&1 | LC_ALL=C sed -u 's/\\x81\\x7e/\\xc3\\x97/g' | show\n"
+      "  \"$engine\" 2>&1 3>&- | LC_ALL=C sed -u 's/\\x81\\x7e/\\xc3\\x97/g' | show\n"
       "  status=${PIPESTATUS[0]}\n"
       "else\n"
       "  printf ' Cannot enter the working folder %s.\\n' \"$dir\" | show\n"
       "  status=1\n"
       "fi\n"
-      "printf '%s ended with exit status %s\\n' \"$name\" \"$status\" >> \"$log\"\n"
+      "printf '%s ended with exit status %s\\n' \"$name\" \"$status\" >&3\n"
+      "exec 3>&-\n"
       "if [ \"$mode\" = terminal ] && [ \"$status\" -ne 0 ]; then\n"
       "  printf '\\n %s stopped with exit status %s (see the message above).\\n' \"$name\" \"$status\"\n"
       "  printf ' Press Enter to close this window.\\n'\n"
       "  read -r _\n"
       "fi\n");
 }
+
+namespace {
+
+// A new log for a run, replacing an older one whole: its creation time is
+// the start of the run on the file system's clock, against which the result
+// file's time tells a new result from an old one.
+EngineRun new_log(const QString& name, const QString& working_dir, const QString& log, const QString& token)
+{
+  const fs::path log_path = log.toStdString();
+  std::error_code ec;
+  fs::remove(log_path, ec);
+  QFile f(log);
+  if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    throw EngineStartError("The log file " + log.toStdString() + " cannot be created: " + f.errorString().toStdString(),
+                           "ログファイル " + log.toStdString() + " を作成できません。");
+  f.write((name + " started " + QDateTime::currentDateTime().toString(Qt::ISODate) + " in " + working_dir +
+           " (run " + token + ")\n")
+              .toUtf8());
+  f.close();
+  return EngineRun{name.toStdString(), log_path, fs::last_write_time(log_path, ec), std::chrono::steady_clock::now()};
+}
+
+// Waits until the wrapper in a terminal has written its process line.
+// False when the terminal's process has ended and, a moment later (a
+// terminal may hand the command to a server and end at once), the line
+// still is not there; true as well when the terminal lives on without the
+// line for a while (a slow start, which the run's start grace covers).
+bool wait_for_wrapper(const EngineRun& run, qint64 terminal_pid)
+{
+  using clock = std::chrono::steady_clock;
+  const auto begin = clock::now();
+  std::optional<clock::time_point> ended;
+  for (;;) {
+    QFile f(QString::fromStdString(run.log.string()));
+    if (f.open(QIODevice::ReadOnly) && parse_run_log(f.readAll().toStdString(), run.engine).started) return true;
+    const auto now = clock::now();
+    if (!ended && !process_running(terminal_pid)) ended = now;
+    if (ended && now - *ended > std::chrono::seconds(3)) return false;
+    if (!ended && now - begin > std::chrono::seconds(10)) return true;
+    // The form repaints meanwhile; the user's input waits.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QThread::msleep(20);
+  }
+}
+
+}  // namespace
 
 std::optional<EngineStart> EngineLauncher::launch(int phantom_shape, const QString& working_dir) const
 {
@@ -79,39 +134,43 @@ std::optional<EngineStart> EngineLauncher::launch(int phantom_shape, const QStri
     throw EngineStartError("The engine program " + engine.toStdString() + " is not executable.",
                            "計算プログラム " + engine.toStdString() + " に実行の許可がありません。");
 
-  // A new log for this run, replacing an older one whole: its creation
-  // time is the start of the run on the file system's clock, against which
-  // the result file's time tells a new result from an old one.
+  // Every attempt at starting the engine has a token of its own in the
+  // log's first line; the wrapper runs the engine only while the log still
+  // carries its token, so that a terminal that starts it late, after this
+  // attempt was given up, cannot run a second engine beside the next one.
   const QString log = QDir(working_dir).absoluteFilePath(name + ".log");
-  const fs::path log_path = log.toStdString();
-  {
-    std::error_code ec;
-    fs::remove(log_path, ec);
-    QFile f(log);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-      throw EngineStartError("The log file " + log.toStdString() + " cannot be created: " + f.errorString().toStdString(),
-                             "ログファイル " + log.toStdString() + " を作成できません。");
-    f.write((name + " started " + QDateTime::currentDateTime().toString(Qt::ISODate) + " in " + working_dir + "\n")
-                .toUtf8());
-  }
-  std::error_code ec;
-  EngineRun run{name.toStdString(), log_path, fs::last_write_time(log_path, ec), std::chrono::steady_clock::now()};
+  static int attempts = 0;
+  auto next_token = [] {
+    return QString("%1-%2-%3")
+        .arg(QCoreApplication::applicationPid())
+        .arg(QDateTime::currentMSecsSinceEpoch())
+        .arg(++attempts);
+  };
+  QString token = next_token();
+  EngineRun current = new_log(name, working_dir, log, token);
 
   for (const Terminal& t : terminals_) {
     const QString path = QStandardPaths::findExecutable(t.program);
     if (path.isEmpty()) continue;
     QProcess p;
     p.setProgram(path);
-    p.setArguments(t.command + QStringList{"bash", "-c", run_script(), "bash", engine, working_dir, log, "terminal"});
+    p.setArguments(t.command +
+                   QStringList{"bash", "-c", run_script(), "bash", engine, working_dir, log, "terminal", token});
     p.setWorkingDirectory(working_dir);
-    if (p.startDetached()) return EngineStart{engine, path, log, run};
+    qint64 pid = 0;
+    if (!p.startDetached(&pid)) continue;
+    if (wait_for_wrapper(current, pid)) return EngineStart{engine, path, log, current};
+    // The terminal went away without starting it (a broken or unusable
+    // terminal): the next one, or none, with a new token.
+    token = next_token();
+    current = new_log(name, working_dir, log, token);
   }
 
   // No terminal: detached, input from /dev/null (the Enter wait ends at
-  // once), the wrapper's output and errors appended to the log.
+  // once); anything the wrapper itself says goes to the log too.
   QProcess p;
   p.setProgram(QStringLiteral("bash"));
-  p.setArguments({"-c", run_script(), "bash", engine, working_dir, log, "detached"});
+  p.setArguments({"-c", run_script(), "bash", engine, working_dir, log, "detached", token});
   p.setWorkingDirectory(working_dir);
   p.setStandardInputFile(QProcess::nullDevice());
   p.setStandardOutputFile(log, QIODevice::Append);
@@ -120,7 +179,7 @@ std::optional<EngineStart> EngineLauncher::launch(int phantom_shape, const QStri
     throw EngineStartError("The engine program " + engine.toStdString() + " could not be started: " +
                                p.errorString().toStdString(),
                            "計算プログラム " + engine.toStdString() + " を起動できませんでした。");
-  return EngineStart{engine, {}, log, run};
+  return EngineStart{engine, {}, log, current};
 }
 
 }  // namespace bsf::ui

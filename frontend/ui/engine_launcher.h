@@ -65,11 +65,13 @@ class EngineLauncher {
   // until Enter, so that an error can be read. Without a terminal the
   // engine runs detached with standard input from /dev/null. Throws
   // EngineStartError when the engine is missing or cannot start, or the
-  // log cannot be created.
+  // log cannot be created. A terminal that ends without starting the
+  // engine (a broken one) is passed over for the next, or for none.
   std::optional<EngineStart> launch(int phantom_shape, const QString& working_dir) const;
 
   // The shell command that runs the engine: "$1" is the engine's path, "$2"
-  // the working directory, "$3" the log, "$4" "terminal" or "detached".
+  // the working directory, "$3" the log, "$4" "terminal" or "detached", "$5"
+  // the token of this attempt, which the log's first line must carry.
   static QString run_script();
 
  private:

@@ -110,10 +110,19 @@ RunLog parse_run_log(std::string_view text, std::string_view engine)
 
 fs::path run_log_path(const fs::path& dir, std::string_view engine) { return dir / (std::string(engine) + ".log"); }
 
-bool process_alive(long pid, std::string_view mention)
+bool process_running(long pid)
 {
   if (pid <= 0) return false;
   if (!(::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) return false;
+  // /proc/<pid>/stat: "pid (name) S ...", the state after the last ')'.
+  const std::string stat = read_all(fs::path("/proc") / std::to_string(pid) / "stat");
+  const std::size_t close = stat.rfind(')');
+  return close == std::string::npos || close + 2 >= stat.size() || stat[close + 2] != 'Z';
+}
+
+bool process_alive(long pid, std::string_view mention)
+{
+  if (!process_running(pid)) return false;
   std::error_code ec;
   if (!fs::is_directory("/proc/self", ec)) return true;
   const std::string cmdline = read_all(fs::path("/proc") / std::to_string(pid) / "cmdline");

@@ -43,7 +43,11 @@ std::filesystem::path run_log_path(const std::filesystem::path& dir, std::string
 // The engines' names, for looking at every log of a folder.
 inline constexpr const char* kEngineNames[] = {"Mirabek", "Teslund", "Korvane"};
 
-// True while the process `pid` exists and, where the system shows command
+// True while the process `pid` runs: it exists and is not a zombie waiting
+// to be reaped (a detached process's new parent may take its time).
+bool process_running(long pid);
+
+// True while the process `pid` runs and, where the system shows command
 // lines (/proc), its command line mentions `mention`: a wrapper started for
 // this log, not an unrelated process that got the same number after a
 // restart.

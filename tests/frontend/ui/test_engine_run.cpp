@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "engine_run.h"
@@ -138,6 +139,23 @@ TEST_F(RunStatusTest, ResultNewerThanTheRunsStart)
   EXPECT_TRUE(result_newer_than(dir_, run.start));
   fs::remove(dir_ / "resultbsf.TXT");
   EXPECT_FALSE(result_newer_than(dir_, run.start));
+}
+
+// A process that has ended but is not reaped yet (a detached process
+// whose new parent is slow to reap) no longer runs.
+TEST(ProcessRunning, ZombiesAndMissingProcessesDoNotRun)
+{
+  EXPECT_TRUE(process_running(::getpid()));
+  EXPECT_FALSE(process_running(999999999));
+  EXPECT_FALSE(process_running(0));
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_GT(child, 0);
+  ::usleep(200000);  // ended, not yet waited for: a zombie
+  EXPECT_FALSE(process_running(child));
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_FALSE(process_running(child));
 }
 
 }  // namespace

@@ -80,6 +80,20 @@ class JobControl : public QObject {
                              10000);
   }
 
+  // A whole run of the held stand-in on the racetrack that writes `result`,
+  // and the result button pressed after it ended.
+  void run_to_result(const QByteArray& result)
+  {
+    open_form5();
+    app->scratch.write_script("Korvane", held_standin());
+    app->scratch.write("result", result);
+    confirm_shape("Option3");
+    form5().button("Command2")->click();
+    app->boxes.take();  // the no-window notice
+    release();
+    form5().button("Command4")->click();
+  }
+
   // The message boxes shown since the last call: exactly one, returned.
   QString one_box()
   {
@@ -213,14 +227,7 @@ class JobControl : public QObject {
   // run starts. The old file itself stays on disk.
   void previousResultIsNotShownForANewRun()
   {
-    open_form5();
-    app->scratch.write_script("Korvane", held_standin());
-    app->scratch.write("result", " 1.2346\r\n 1.3000\r\n 1.4000\r\n");
-    confirm_shape("Option3");
-    form5().button("Command2")->click();
-    app->boxes.take();
-    release();
-    form5().button("Command4")->click();
+    run_to_result(" 1.2346\r\n 1.3000\r\n 1.4000\r\n");
     QVERIFY(app->boxes.take().empty());
     QCOMPARE(form5().label("Label70")->text(), QString("1.235"));
 
@@ -298,6 +305,34 @@ class JobControl : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Korvane.log").contains(" run 2"), 10000);
     QVERIFY(!app->scratch.read("Korvane.log").contains(" run 1"));
     release();
+  }
+
+  // A run past its loop that waits for Enter in its window has written all
+  // it will write: the next run may start, and the first one's last lines
+  // go to its own log, not into the next run's.
+  void runWaitingForEnterGivesWayWithoutMixingLogs()
+  {
+    open_form5();
+    app->scratch.write_script("Korvane",
+                              "n=$(ls runs 2>/dev/null | wc -l); mkdir -p runs; touch runs/$n\n"
+                              "printf ' run %s\\r\\n' $n\n"
+                              "printf ' 1.2\\r\\n 1.3\\r\\n 1.4\\r\\n' > ResultBSF.txt\n"
+                              "printf '  --- Calculation finished ---\\r\\n  ---    Hit Enter key     ---\\r\\n'\n"
+                              "while [ ! -e enter$n ]; do sleep 0.02; done\n"
+                              "printf 'Stop - Program terminated.\\r\\n'\n");
+    confirm_shape("Option3");
+    form5().button("Command2")->click();
+    app->boxes.take();
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Korvane.log").contains("Hit Enter"), 10000);
+    form5().button("Command2")->click();  // the first run waits for Enter
+    QVERIFY(app->boxes.take().empty());
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Korvane.log").contains(" run 1"), 10000);
+    app->scratch.write("enter0", "");  // Enter in the first window
+    QTest::qWait(500);
+    const QByteArray log = app->scratch.read("Korvane.log");
+    QVERIFY2(!log.contains(" run 0") && !log.contains("Korvane ended"), log.constData());
+    app->scratch.write("enter1", "");
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Korvane.log").contains("Korvane ended with exit status 0"), 10000);
   }
 
   // A run started by another front end (or an earlier session) in the same
@@ -403,14 +438,7 @@ class JobControl : public QObject {
   // Factors are rounded as the user reads them in the file.
   void resultsRoundTheDecimalsOfTheFile()
   {
-    open_form5();
-    app->scratch.write_script("Korvane", held_standin());
-    app->scratch.write("result", " 1.4725\r\n 1.2345\r\n 1.0005\r\n");
-    confirm_shape("Option3");
-    form5().button("Command2")->click();
-    app->boxes.take();
-    release();
-    form5().button("Command4")->click();
+    run_to_result(" 1.4725\r\n 1.2345\r\n 1.0005\r\n");
     QVERIFY(app->boxes.take().empty());
     QCOMPARE(form5().label("Label70")->text(), QString("1.473"));
     QCOMPARE(form5().label("Label68")->text(), QString("1.235"));
@@ -447,6 +475,45 @@ class JobControl : public QObject {
     const QList<QByteArray> started = app->scratch.read("started.txt").split('\n');
     QCOMPARE(QDir(QString::fromUtf8(started[1])).canonicalPath(), QDir(app->scratch.qpath()).canonicalPath());
     QVERIFY(form5().button("Command4")->isEnabled());
+  }
+
+  // A terminal that ends without running anything (a broken one) is passed
+  // over: the engine runs detached, once. A terminal that hands the command
+  // to a server and ends at once still runs it, and only there.
+  void brokenTerminalFallsBackToDetached_data()
+  {
+    QTest::addColumn<QString>("terminal");
+    QTest::addColumn<bool>("windowless");
+    // Ends at once and would run the command only after the launcher has
+    // given it up: that late wrapper must not run a second engine.
+    QTest::newRow("broken, late") << "#!/bin/sh\n[ \"$1\" = -e ] && shift\n"
+                                     "( sleep 4; \"$@\" </dev/null >/dev/null 2>&1 ) &\nexit 0\n"
+                                  << true;
+    QTest::newRow("server") << "#!/bin/sh\n[ \"$1\" = -e ] && shift\n"
+                               "( sleep 0.5; \"$@\" </dev/null >/dev/null 2>&1 ) &\nexit 0\n"
+                            << false;
+  }
+  void brokenTerminalFallsBackToDetached()
+  {
+    QFETCH(QString, terminal);
+    QFETCH(bool, windowless);
+    QTemporaryDir bin;
+    const QString term = QDir(bin.path()).filePath("fake-terminal");
+    {
+      QFile f(term);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(terminal.toUtf8());
+    }
+    QFile::setPermissions(term, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    open_form5({Terminal{term, {"-e"}}});
+    app->scratch.write_script("Korvane", "echo x >> starts\n" + standin("Korvane"));
+    confirm_shape("Option3");
+    form5().button("Command2")->click();
+    const auto b = app->boxes.take();
+    QCOMPARE(b.size(), std::size_t(windowless ? 1 : 0));  // the no-window notice
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Korvane.log").contains("Korvane ended with exit status 0"), 10000);
+    QTest::qWait(2500);  // a late start of the given-up attempt comes now
+    QCOMPARE(app->scratch.read("starts"), QByteArray("x\n"));
   }
 
   void realEngineFromShapeDialogToResult()
