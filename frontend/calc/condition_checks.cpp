@@ -1,7 +1,7 @@
 #include "condition_checks.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <stdexcept>
 #include <vector>
 
@@ -32,13 +32,16 @@ constexpr ConditionLimit kLimits[] = {
     {Condition::HistoryCount, "histories", "Photon history", "the history number", "", "", 1.0, 2147483647.0, true},
 };
 
-// Enough digits that a value just outside a limit does not print as the
-// limit itself (150.0001 kV, not 150).
+// The shortest text that gives back the value: a value just outside a
+// limit never prints as the limit itself (150.00000001 kV, not 150).
 std::string number(double v)
 {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.10g", v);
-  return buf;
+  char buf[400];
+  // Plain decimals where they stay short, an exponent for the extremes.
+  const bool plain = v == 0.0 || (std::fabs(v) >= 1e-6 && std::fabs(v) < 1e15);
+  const auto r = plain ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed)
+                       : std::to_chars(buf, buf + sizeof buf, v);
+  return std::string(buf, r.ptr);
 }
 
 // "20 kV", "5 度", "1"

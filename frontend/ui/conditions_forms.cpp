@@ -257,7 +257,7 @@ void ConditionsForm::Text_KeyDown(const QString& text_box, int key)
 void ConditionsForm::Text_LostFocus(const QString& text_box)
 {
   for (const ConditionField& f : kFields)
-    if (text_box == u8(f.box)) shell_.state().*f.field = f.scale * read_number(text(f.box)->text().toStdString());
+    if (text_box == u8(f.box)) shell_.state().*f.field = f.scale * read_number(number_text(text(f.box)->text()));
 }
 
 bool ConditionsForm::read_form()
@@ -272,7 +272,7 @@ bool ConditionsForm::read_form()
     // A circular field has no short side: its box holds "0", unused.
     if (f.which == Condition::FieldShort && field_shape_ == 2) continue;
     const QString typed = text(f.box)->text();
-    const NumberReading r = parse_number(typed.toStdString());
+    const NumberReading r = parse_number(number_text(typed));
     if (r.ok()) continue;
     const Condition which = f.which == Condition::FieldLong && field_shape_ == 2 ? Condition::FieldDiameter : f.which;
     refuse(not_a_number(which, typed.toStdString(), r));
@@ -501,8 +501,7 @@ void Form5::calculate()
   // One run at a time in a folder: a second engine would interleave its
   // log and its files with the first one's.
   std::optional<std::string> busy = run_in_progress(dir);
-  if (!busy && run_ && run_status(*run_, std::chrono::steady_clock::now()).state == RunStatus::State::Running)
-    busy = run_->engine;
+  if (!busy && running()) busy = run_->engine;
   if (busy) {
     warn(this, u8("計算プログラム ") + QString::fromStdString(*busy) +
                    u8(" がこの作業フォルダで計算中です。\nその計算が終わるまで、新しい計算は始められません。"));
@@ -539,11 +538,31 @@ void Form5::phantom_confirmed(int phantom_shape)
   button("Command2")->setEnabled(true);
 }
 
+bool Form5::running() const
+{
+  return run_ && run_status(*run_, std::chrono::steady_clock::now()).state == RunStatus::State::Running;
+}
+
+std::vector<const char*> Form5::exit_files() const
+{
+  std::vector<const char*> files = {"X_SPCTL.dat", "ResultBSF.txt", "joken.txt"};
+  // A run that goes on keeps its log: the folder stays marked as busy, and
+  // on the next visit the result button still follows the run.
+  static constexpr std::pair<const char*, const char*> kLogs[] = {
+      {"Mirabek", "Mirabek.log"}, {"Teslund", "Teslund.log"}, {"Korvane", "Korvane.log"}};
+  const fs::path& dir = shell_.working_dir();
+  for (const auto& [engine, log] : kLogs) {
+    const bool own = running() && run_->engine == engine;
+    if (!own && !log_held(run_log_path(dir, engine))) files.push_back(log);
+  }
+  return files;
+}
+
 void Form5::on_exit()
 {
-  // The run's files are gone with the others: the result button no longer
-  // has a run to report on.
-  run_.reset();
+  // The files of a finished run are gone with the others: the result
+  // button no longer has a run to report on.
+  if (!running()) run_.reset();
   // The shape dialog belongs to this form's visit: it goes with it, keeping
   // its texts for the next one.
   if (Form13* dialog = shell_.form13()) dialog->hide();
@@ -561,7 +580,7 @@ void Form5::Command4_Click()
   const fs::path& dir = shell_.working_dir();
   // Only a result written since the last run started is that run's result.
   std::optional<EngineResult> r;
-  if (!run_ || result_newer_than(dir, run_->start)) {
+  if (!run_ || result_written_since(dir, run_->result_before)) {
     try {
       r = read_result_file(dir);
     } catch (const std::exception&) {  // any failure to read: not there yet

@@ -102,16 +102,17 @@ class Form5 : public ConditionsForm {
 
  protected:
   void calculate() override;
-  std::vector<const char*> exit_files() const override
-  {
-    return {"X_SPCTL.dat", "ResultBSF.txt", "joken.txt", "Mirabek.log", "Teslund.log", "Korvane.log"};
-  }
+  // Its exchange files and the engines' logs, but never the log of a run
+  // that goes on.
+  std::vector<const char*> exit_files() const override;
   void on_exit() override;
   void after_preset(const QString& item) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void show_stopped(const RunStatus& status);
+  // True while the run started last from this form goes on.
+  bool running() const;
 
   int confirmed_shape_ = 0;  // 0 until the shape dialog's first OK
   std::optional<EngineRun> run_;

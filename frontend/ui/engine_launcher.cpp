@@ -39,23 +39,27 @@ std::vector<Terminal> EngineLauncher::usual_terminals()
 
 QString EngineLauncher::run_script()
 {
-  // The process line and the exit-status line around the engine's output
-  // let anyone reading the log follow the run (engine_run.h). The engine
-  // writes its multiplication sign as the Shift_JIS bytes 0x81 0x7E; sed in
-  // the C locale, unbuffered, turns them into UTF-8 as the lines come. In a
+  // The wrapper opens the log once and holds its lock while it runs: the
+  // lock tells anyone that the run goes on, and should a later run replace
+  // the log while this one still runs (past its loop, waiting for Enter),
+  // this run's last lines go to its own file, not into the next run's. It
+  // runs the engine only if the log is still that of its own start (the
+  // token in the first line) and that start was not given up. The process
+  // line and the exit-status line around the engine's output let anyone
+  // reading the log follow the run (engine_run.h). The engine writes its
+  // multiplication sign as the Shift_JIS bytes 0x81 0x7E; sed in the C
+  // locale, unbuffered, turns them into UTF-8 as the lines come. In a
   // terminal the engine's input stays the terminal, for its Enter wait, and
-  // its output goes to the window as well as the log; detached, standard
-  // output already is the log. Terminals that hand the command to a server
-  // may start it elsewhere: the engine reads its files from "$2".
+  // its output goes to the window as well as the log. Terminals that hand
+  // the command to a server may start it elsewhere: the engine reads its
+  // files from "$2".
   return QStringLiteral(
       "engine=$1 dir=$2 log=$3 mode=$4 token=$5\n"
       "name=${engine##*/}\n"
-      // An attempt given up by the front end leaves the engine alone.
-      "head -n 1 \"$log\" 2>/dev/null | grep -qF -- \"(run $token)\" || exit 0\n"
-      // The log is opened once: should a later run replace it while this
-      // one still runs (past its loop, waiting for Enter), this run's last
-      // lines go to its own file, not into the next run's.
-      "exec 3>>\"$log\"\n"
+      "exec 3>>\"$log\" || exit 0\n"
+      "flock -w 10 3 || exit 0\n"
+      "head -n 1 /dev/fd/3 | grep -qF -- \"(run $token)\" || exit 0\n"
+      "grep -qxF -- \"$name start given up\" /dev/fd/3 && exit 0\n"
       "printf '%s is process %s\\n' \"$name\" \"$$\" >&3\n"
       "if [ \"$mode\" = terminal ]; then show() { tee -a /dev/fd/3; }; else show() { cat >&3; }; fi\n"
       "if cd \"$dir\"; then\n"
@@ -65,7 +69,8 @@ QString EngineLauncher::run_script()
       "  printf ' Cannot enter the working folder %s.\\n' \"$dir\" | show\n"
       "  status=1\n"
       "fi\n"
-      "printf '%s ended with exit status %s\\n' \"$name\" \"$status\" >&3\n"
+      // On a line of its own, should the engine's last line lack its end.
+      "printf '\\n%s ended with exit status %s\\n' \"$name\" \"$status\" >&3\n"
       "exec 3>&-\n"
       "if [ \"$mode\" = terminal ] && [ \"$status\" -ne 0 ]; then\n"
       "  printf '\\n %s stopped with exit status %s (see the message above).\\n' \"$name\" \"$status\"\n"
@@ -76,9 +81,9 @@ QString EngineLauncher::run_script()
 
 namespace {
 
-// A new log for a run, replacing an older one whole: its creation time is
-// the start of the run on the file system's clock, against which the result
-// file's time tells a new result from an old one.
+// A new log for a run, replacing an older one whole (a wrapper still
+// writing to the old one keeps its own file), and the run's record with the
+// result file as it lies before the run.
 EngineRun new_log(const QString& name, const QString& working_dir, const QString& log, const QString& token)
 {
   const fs::path log_path = log.toStdString();
@@ -88,18 +93,21 @@ EngineRun new_log(const QString& name, const QString& working_dir, const QString
   if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
     throw EngineStartError("The log file " + log.toStdString() + " cannot be created: " + f.errorString().toStdString(),
                            "ログファイル " + log.toStdString() + " を作成できません。");
-  f.write((name + " started " + QDateTime::currentDateTime().toString(Qt::ISODate) + " in " + working_dir +
-           " (run " + token + ")\n")
+  // The token before the folder, which may hold any character, even a line end.
+  f.write((name + " started " + QDateTime::currentDateTime().toString(Qt::ISODate) + " (run " + token + ") in " +
+           working_dir + "\n")
               .toUtf8());
   f.close();
-  return EngineRun{name.toStdString(), log_path, fs::last_write_time(log_path, ec), std::chrono::steady_clock::now()};
+  return EngineRun{name.toStdString(), log_path, result_stamp(working_dir.toStdString()), std::chrono::steady_clock::now()};
 }
 
 // Waits until the wrapper in a terminal has written its process line.
 // False when the terminal's process has ended and, a moment later (a
-// terminal may hand the command to a server and end at once), the line
-// still is not there; true as well when the terminal lives on without the
-// line for a while (a slow start, which the run's start grace covers).
+// terminal may hand the command to a server and end at once), no wrapper
+// has taken the log: the start is then given up, under the log's lock, so
+// that no wrapper can still run it. True as well when the terminal lives on
+// without the line for a while (a slow start, which the run's start grace
+// covers).
 bool wait_for_wrapper(const EngineRun& run, qint64 terminal_pid)
 {
   using clock = std::chrono::steady_clock;
@@ -110,7 +118,7 @@ bool wait_for_wrapper(const EngineRun& run, qint64 terminal_pid)
     if (f.open(QIODevice::ReadOnly) && parse_run_log(f.readAll().toStdString(), run.engine).started) return true;
     const auto now = clock::now();
     if (!ended && !process_running(terminal_pid)) ended = now;
-    if (ended && now - *ended > std::chrono::seconds(3)) return false;
+    if (ended && now - *ended > std::chrono::seconds(3)) return !give_up_start(run.log, run.engine);
     if (!ended && now - begin > std::chrono::seconds(10)) return true;
     // The form repaints meanwhile; the user's input waits.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -136,8 +144,8 @@ std::optional<EngineStart> EngineLauncher::launch(int phantom_shape, const QStri
 
   // Every attempt at starting the engine has a token of its own in the
   // log's first line; the wrapper runs the engine only while the log still
-  // carries its token, so that a terminal that starts it late, after this
-  // attempt was given up, cannot run a second engine beside the next one.
+  // carries its token and the attempt was not given up, so that a terminal
+  // that starts it late cannot run a second engine beside the next one.
   const QString log = QDir(working_dir).absoluteFilePath(name + ".log");
   static int attempts = 0;
   auto next_token = [] {

@@ -5,7 +5,11 @@
 #include <fstream>
 #include <iterator>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "data_tables.h"
 
@@ -82,6 +86,8 @@ RunLog parse_run_log(std::string_view text, std::string_view engine)
       log.ended = true;
       log.exit_status = static_cast<int>(*status);
       last = i;
+    } else if (lines[i] == std::string(engine) + " start given up") {
+      log.given_up = true;
     } else if (lines[i].find("--- Calculation finished ---") != std::string_view::npos) {
       log.loop_done = true;
     }
@@ -110,6 +116,46 @@ RunLog parse_run_log(std::string_view text, std::string_view engine)
 
 fs::path run_log_path(const fs::path& dir, std::string_view engine) { return dir / (std::string(engine) + ".log"); }
 
+namespace {
+
+// Opens `log` and tries its lock without waiting; the lock is released when
+// the descriptor is closed.
+struct LogLock {
+  int fd = -1;
+  bool locked = false;
+  LogLock(const fs::path& log, int open_flags, int lock)
+  {
+    fd = ::open(log.c_str(), open_flags | O_CLOEXEC);
+    if (fd < 0) return;
+    while (::flock(fd, lock | LOCK_NB) != 0)
+      if (errno != EINTR) return;
+    locked = true;
+  }
+  ~LogLock()
+  {
+    if (fd >= 0) ::close(fd);
+  }
+  LogLock(const LogLock&) = delete;
+  LogLock& operator=(const LogLock&) = delete;
+};
+
+}  // namespace
+
+bool log_held(const fs::path& log)
+{
+  const LogLock probe(log, O_RDONLY, LOCK_SH);
+  return probe.fd >= 0 && !probe.locked;
+}
+
+bool give_up_start(const fs::path& log, std::string_view engine)
+{
+  const LogLock lock(log, O_WRONLY | O_APPEND, LOCK_EX);
+  if (lock.fd < 0) return true;  // no log: no wrapper can have taken it
+  if (!lock.locked) return false;
+  const std::string line = std::string(engine) + " start given up\n";
+  return ::write(lock.fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+}
+
 bool process_running(long pid)
 {
   if (pid <= 0) return false;
@@ -120,14 +166,16 @@ bool process_running(long pid)
   return close == std::string::npos || close + 2 >= stat.size() || stat[close + 2] != 'Z';
 }
 
-bool process_alive(long pid, std::string_view mention)
+std::optional<FileStamp> file_stamp(const fs::path& file)
 {
-  if (!process_running(pid)) return false;
-  std::error_code ec;
-  if (!fs::is_directory("/proc/self", ec)) return true;
-  const std::string cmdline = read_all(fs::path("/proc") / std::to_string(pid) / "cmdline");
-  return cmdline.find(mention) != std::string::npos;
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) return std::nullopt;
+  return FileStamp{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+                   static_cast<long long>(st.st_size),
+                   static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000LL + st.st_mtim.tv_nsec};
 }
+
+std::optional<FileStamp> result_stamp(const fs::path& dir) { return file_stamp(resolve_nocase(dir, "ResultBSF.txt")); }
 
 RunStatus run_status(const EngineRun& run, std::chrono::steady_clock::time_point now)
 {
@@ -149,13 +197,13 @@ RunStatus run_status(const EngineRun& run, std::chrono::steady_clock::time_point
     s.reason = reason_for_status(0);
     return s;
   }
+  if (exists && log_held(run.log)) return s;
   if (log.started) {
-    if (process_alive(log.pid, run.engine + ".log")) return s;
     s.state = RunStatus::State::Stopped;
     s.reason = "計算プログラムのウィンドウが閉じられたか、プログラムが強制終了されたため、計算は途中で止まりました。";
     return s;
   }
-  if (now - run.launched < kStartGrace) return s;
+  if (!log.given_up && now - run.launched < kStartGrace) return s;
   s.state = RunStatus::State::Stopped;
   s.reason = exists ? "計算プログラムが起動しませんでした（端末ウィンドウが開かなかった可能性があります）。"
                     : "計算プログラムのログファイルが消えたため、計算の状態が分かりません。";
@@ -167,20 +215,17 @@ std::optional<std::string> run_in_progress(const fs::path& dir)
   for (const char* engine : kEngineNames) {
     const fs::path file = run_log_path(dir, engine);
     std::error_code ec;
-    if (!fs::exists(file, ec)) continue;
+    if (!fs::exists(file, ec) || !log_held(file)) continue;
     const RunLog log = parse_run_log(read_all(file), engine);
-    if (log.started && !log.ended && !log.loop_done && process_alive(log.pid, std::string(engine) + ".log"))
-      return engine;
+    if (!log.ended && !log.loop_done) return engine;
   }
   return std::nullopt;
 }
 
-bool result_newer_than(const fs::path& dir, fs::file_time_type start)
+bool result_written_since(const fs::path& dir, const std::optional<FileStamp>& before)
 {
-  std::error_code ec;
-  const fs::path file = resolve_nocase(dir, "ResultBSF.txt");
-  const fs::file_time_type written = fs::last_write_time(file, ec);
-  return !ec && written >= start;
+  const std::optional<FileStamp> now = result_stamp(dir);
+  return now && now != before;
 }
 
 }  // namespace bsf::ui

@@ -1,16 +1,19 @@
 // Following an engine run through its log. The launcher starts every engine
-// through a small shell wrapper that writes, around the engine's own console
-// output (turned into UTF-8), a line with its process number when it starts
-// and a line with the engine's exit status when it ends:
+// through a small shell wrapper. The wrapper opens the log, holds an
+// exclusive lock on it (flock) for as long as it runs, and writes, around
+// the engine's own console output (turned into UTF-8), a line with its
+// process number when it starts and a line with the engine's exit status
+// when it ends:
 //
-//   Korvane started 2026-12-08T11:43:42 in /home/user/work    (the front end)
-//   Korvane is process 12345                                  (the wrapper)
+//   Korvane started 2026-12-08T11:43:42 (run 812-17...-1) in /home/user/work   (the front end)
+//   Korvane is process 12345                                                  (the wrapper)
 //   ... the engine's console output ...
-//   Korvane ended with exit status 0                          (the wrapper)
+//   Korvane ended with exit status 0                                          (the wrapper)
 //
-// From the log alone anyone can tell whether a run in the folder is going
-// on, has finished, or has stopped and why, whether it was started by this
-// front end, another one, or a session that has since ended.
+// From the log and its lock anyone can tell whether a run in the folder is
+// going on, has finished, or has stopped and why, whether it was started
+// by this front end, another one, or a session that has since ended: the
+// system releases the lock when the wrapper ends, however it ends.
 #pragma once
 
 #include <chrono>
@@ -26,6 +29,7 @@ namespace bsf::ui {
 struct RunLog {
   bool started = false;        // the wrapper's process line is there
   long pid = 0;                // the wrapper's process number
+  bool given_up = false;       // the front end gave this start up before a wrapper took the log
   bool loop_done = false;      // the engine printed its end-of-calculation lines
   bool ended = false;          // the wrapper's exit-status line is there
   int exit_status = -1;        // when ended
@@ -43,21 +47,38 @@ std::filesystem::path run_log_path(const std::filesystem::path& dir, std::string
 // The engines' names, for looking at every log of a folder.
 inline constexpr const char* kEngineNames[] = {"Mirabek", "Teslund", "Korvane"};
 
+// True while a wrapper holds the log's lock, that is while its run goes on.
+bool log_held(const std::filesystem::path& log);
+
+// Gives up a start whose wrapper has not taken the log: marks the log under
+// its lock, so that a wrapper that comes late leaves the engine alone.
+// False when a wrapper holds the log already: the start happened after all.
+bool give_up_start(const std::filesystem::path& log, std::string_view engine);
+
 // True while the process `pid` runs: it exists and is not a zombie waiting
 // to be reaped (a detached process's new parent may take its time).
 bool process_running(long pid);
 
-// True while the process `pid` runs and, where the system shows command
-// lines (/proc), its command line mentions `mention`: a wrapper started for
-// this log, not an unrelated process that got the same number after a
-// restart.
-bool process_alive(long pid, std::string_view mention);
+// Which file a name stands for and its last change: a result file written
+// by an engine (a new file renamed over the old one) always differs from
+// the one that lay there before, whatever the resolution of the file
+// system's clock.
+struct FileStamp {
+  unsigned long long device = 0, inode = 0;
+  long long size = 0, modified_ns = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> file_stamp(const std::filesystem::path& file);
+
+// The stamp of the result file in `dir` (its name matched without regard to
+// letter case); nothing when there is none.
+std::optional<FileStamp> result_stamp(const std::filesystem::path& dir);
 
 // A run started by this front end.
 struct EngineRun {
-  std::string engine;                      // "Korvane"
-  std::filesystem::path log;               // its log
-  std::filesystem::file_time_type start;   // the log's time of creation, on the file system's clock
+  std::string engine;                       // "Korvane"
+  std::filesystem::path log;                // its log
+  std::optional<FileStamp> result_before;   // the result file as it was when the run started
   std::chrono::steady_clock::time_point launched;
 };
 
@@ -81,14 +102,14 @@ struct RunStatus {
 // The state of a run from its log and its process.
 RunStatus run_status(const EngineRun& run, std::chrono::steady_clock::time_point now);
 
-// The name of an engine whose run in `dir` is going on (a process line, no
-// end, past neither its loop nor its life), if any: the folder belongs to
+// The name of an engine whose run in `dir` is going on (its log held by a
+// wrapper, the engine not yet past its loop), if any: the folder belongs to
 // that run until it ends. Runs of other front ends and of earlier sessions
 // count too.
 std::optional<std::string> run_in_progress(const std::filesystem::path& dir);
 
-// True when the result file in `dir` was written at or after `start`
-// (file-system times, so that the clocks agree).
-bool result_newer_than(const std::filesystem::path& dir, std::filesystem::file_time_type start);
+// True when the result file in `dir` is another file, or the same file
+// changed, than it was when the run started (`before`).
+bool result_written_since(const std::filesystem::path& dir, const std::optional<FileStamp>& before);
 
 }  // namespace bsf::ui

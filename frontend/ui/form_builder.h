@@ -9,6 +9,7 @@
 #include <QString>
 #include <QWidget>
 #include <span>
+#include <string>
 
 class QComboBox;
 class QLabel;
@@ -22,6 +23,11 @@ class PictureBox;
 
 // The forms' texts are written in the source as UTF-8.
 inline QString u8(const char* s) { return QString::fromUtf8(s); }
+
+// A box's text as the number reader takes it: full-width digits, signs and
+// points, as a Japanese input method types them ("１２．５"), become their
+// ASCII forms (Unicode compatibility normalisation).
+inline std::string number_text(const QString& text) { return text.normalized(QString::NormalizationForm_KC).toStdString(); }
 
 // Positions are in twips, 1440 to the inch: 15 twips make one pixel at the
 // logical 96 DPI. Each edge is rounded on its own, so that controls that

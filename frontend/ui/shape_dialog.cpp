@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <cmath>
 
 #include "condition_checks.h"
@@ -138,7 +139,7 @@ int Form13::chosen_shape() const
 
 namespace {
 
-double read_box(const Form& f, const char* name) { return read_number(f.text(name)->text().toStdString()); }
+double read_box(const Form& f, const char* name) { return read_number(number_text(f.text(name)->text())); }
 
 // A size box of the dialog, the value it holds and the field it sets.
 struct SizeBox {
@@ -169,6 +170,7 @@ struct FormBox {
   double ExposureConditions::*field;
 };
 constexpr FormBox kForm5Boxes[] = {
+    {"Text23", Condition::ObjectThickness, &ExposureConditions::ObjectThickness},
     {"Text9", Condition::FocusSurfaceDistance, &ExposureConditions::FocusSurfaceDistance},
     {"Text8", Condition::FocusReceptorDistance, &ExposureConditions::FocusReceptorDistance},
     {"Text11", Condition::FieldShort, &ExposureConditions::JokenFieldShort},
@@ -212,7 +214,17 @@ bool Form13::read_values(Form5& form5, ExposureConditions& out)
   // Each value must be a number within its limits; nothing is stored or
   // written until all of them are.
   auto take = [&](QLineEdit* box, const QString& typed, Condition which, double& value, const QString& before) {
-    const NumberReading r = parse_number(typed.toStdString());
+    std::string digits = number_text(typed);
+    if (which == Condition::HistoryCount && digits.find(',') != std::string::npos) {
+      // A history number with thousands separators (1,000,000) is taken
+      // whole; any other comma would end the number where the user does
+      // not expect it (1,000,000 read as 1).
+      static const QRegularExpression grouped(QStringLiteral("^\\s*\\d{1,3}(,\\d{3})+\\s*$"));
+      if (!grouped.match(QString::fromStdString(digits)).hasMatch())
+        return refuse(not_a_number(which, typed.toStdString(), {}), box, before);
+      std::erase(digits, ',');
+    }
+    const NumberReading r = parse_number(digits);
     if (!r.ok()) return refuse(not_a_number(which, typed.toStdString(), r), box, before);
     if (const auto p = check_value(which, r.value)) return refuse(*p, box, before);
     value = r.value;
@@ -238,27 +250,30 @@ void Form13::Command1_Click()
     hide();
     return;
   }
-  ExposureConditions values = shell_.state();
-  if (!read_values(*form5, values)) return;
-  const int shape = chosen_shape();
-  values.PhantomShape = static_cast<std::int16_t>(shape);
-  try {
-    write_joken(shell_.working_dir(), values);
-  } catch (const DataFileError& e) {
-    // The dialog stays open with its values; the last confirmed phantom
-    // and its file stay in force.
-    warn(this, QString::fromStdString(japanese_message(e)) + u8("\n\n形状は確定されていません。"));
-    return;
-  }
-  shell_.state() = values;
-  QLabel* surface = form5->label("Label14");
-  switch (shape) {
-    case 1: surface->setText(u8("半径 ") + text("Text1")->text() + u8("cm の円柱表面")); break;
-    case 2: surface->setText(text("Text2")->text() + " : " + text("Text3")->text() + u8("cmの楕円柱表面")); break;
-    default: surface->setText(u8("レーストラック型モデルの表面")); break;
-  }
-  form5->phantom_confirmed(shape);
-  hide();
+  shell_.guarded([&] {
+    ExposureConditions values = shell_.state();
+    if (!read_values(*form5, values)) return;
+    const int shape = chosen_shape();
+    values.PhantomShape = static_cast<std::int16_t>(shape);
+    try {
+      write_joken(shell_.working_dir(), values);
+    } catch (const DataFileError& e) {
+      if (e.kind() != DataFileError::Kind::CannotWrite) throw;
+      // The dialog stays open with its values; the last confirmed phantom
+      // and its file stay in force.
+      warn(this, QString::fromStdString(japanese_message(e)) + u8("\n\n形状は確定されていません。"));
+      return;
+    }
+    shell_.state() = values;
+    QLabel* surface = form5->label("Label14");
+    switch (shape) {
+      case 1: surface->setText(u8("半径 ") + text("Text1")->text() + u8("cm の円柱表面")); break;
+      case 2: surface->setText(text("Text2")->text() + " : " + text("Text3")->text() + u8("cmの楕円柱表面")); break;
+      default: surface->setText(u8("レーストラック型モデルの表面")); break;
+    }
+    form5->phantom_confirmed(shape);
+    hide();
+  });
 }
 
 void Form13::Command2_Click()

@@ -182,6 +182,7 @@ TEST(ConditionChecks, MessagesShowTheValueAsTyped)
   };
   const Case cases[] = {
       {[](auto& c) { c.TubeVoltage = 150.0001; }, "the tube voltage 150.0001 kV"},
+      {[](auto& c) { c.TubeVoltage = 150.00000001; }, "the tube voltage 150.00000001 kV"},
       {[](auto& c) { c.AnodeAngle = 30.00001; }, "the anode angle 30.00001 degrees"},
       {[](auto& c) { c.AddedFilterCu = -0.00005; }, "the added copper filter -0.0005 mm"},
       {[](auto& c) { c.ObjectThickness = 20.0001; }, "(20.0001 cm) is larger than FFD - FSD (20 cm)"},

@@ -372,6 +372,16 @@ class ConditionsForms : public QObject {
     }
   }
 
+  // Full-width digits, as a Japanese input method types them, are numbers.
+  void fullWidthDigitsAreNumbers()
+  {
+    test::type_with_input_method(form1().text("Text5"), u8("８０．５"));
+    QCOMPARE(shell().state().TubeVoltage, 80.5);
+    QTest::mouseClick(form1().button("Command2"), Qt::LeftButton);
+    QVERIFY(boxes().empty());
+    QVERIFY(!form1().label("Label68")->text().isEmpty());
+  }
+
   // The limits' own values compute.
   void limitsThemselvesCompute()
   {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +25,7 @@ struct LogCase {
   bool ended;
   int status;
   std::vector<std::string> message;
+  bool given_up = false;
 };
 
 class ParseRunLog : public ::testing::TestWithParam<LogCase> {};
@@ -36,6 +40,7 @@ TEST_P(ParseRunLog, MarkersAndTheEnginesMessage)
   EXPECT_EQ(log.ended, c.ended);
   EXPECT_EQ(log.exit_status, c.status);
   EXPECT_EQ(log.engine_message, c.message);
+  EXPECT_EQ(log.given_up, c.given_up);
 }
 
 const char* kHeader = "Korvane started 2026-12-08T11:43:42 in /work\n";
@@ -70,6 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
         LogCase{"NotOurMarkers",
                 "Korvane started x\nTeslund is process 5\nKorvane is process 12x\nKorvane ended with exit status\n",
                 false, 0, false, false, -1, {}},
+        LogCase{"GivenUp", "Korvane started x (run 1-2-3)\nKorvane start given up\n", false, 0, false, false, -1, {}, true},
         LogCase{"LongErrorIsCut",
                 "Korvane started x\nKorvane is process 1\n Error: 1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n"
                 "Korvane ended with exit status 1\n",
@@ -89,56 +95,102 @@ class RunStatusTest : public ::testing::Test {
   {
     const fs::path log = run_log_path(dir_, "Korvane");
     std::ofstream(log, std::ios::binary) << text;
-    return EngineRun{"Korvane", log, fs::last_write_time(log), std::chrono::steady_clock::now() - ago};
+    return EngineRun{"Korvane", log, std::nullopt, std::chrono::steady_clock::now() - ago};
   }
 
   fs::path dir_;
 };
 
-TEST_F(RunStatusTest, StatesFromTheLogAndTheProcess)
+// The lock a wrapper holds on its log while it runs.
+struct HeldLog {
+  explicit HeldLog(const fs::path& log) : fd(::open(log.c_str(), O_WRONLY | O_APPEND)) { ::flock(fd, LOCK_EX); }
+  ~HeldLog() { ::close(fd); }
+  int fd;
+};
+
+TEST_F(RunStatusTest, StatesFromTheLogAndItsLock)
 {
   using S = RunStatus::State;
   const auto now = std::chrono::steady_clock::now();
+  const auto long_ago = kStartGrace + std::chrono::seconds(1);
+  const std::string started = std::string(kHeader) + "Korvane is process 4242\n";
   // Waiting for its terminal to start it.
   EXPECT_EQ(run_status(run_with(kHeader, std::chrono::seconds(1)), now).state, S::Running);
   // Never started.
-  const RunStatus never = run_status(run_with(kHeader, kStartGrace + std::chrono::seconds(1)), now);
+  const RunStatus never = run_status(run_with(kHeader, long_ago), now);
   EXPECT_EQ(never.state, S::Stopped);
   EXPECT_NE(never.reason.find("起動しませんでした"), std::string::npos);
-  // Its process is gone without an end line: the window was closed.
-  const RunStatus gone =
-      run_status(run_with(std::string(kHeader) + "Korvane is process 999999999\n", std::chrono::seconds(1)), now);
+  // Given up by the front end: not started, whatever the grace.
+  EXPECT_EQ(run_status(run_with(std::string(kHeader) + "Korvane start given up\n", std::chrono::seconds(1)), now).state,
+            S::Stopped);
+  // A wrapper holds the log: running, with or without its process line yet.
+  for (const std::string& text : {started, std::string(kHeader)}) {
+    const EngineRun run = run_with(text, long_ago);
+    const HeldLog held(run.log);
+    EXPECT_EQ(run_status(run, now).state, S::Running) << text;
+    EXPECT_EQ(run_in_progress(dir_), std::optional<std::string>("Korvane")) << text;
+  }
+  // Its wrapper is gone without an end line: the window was closed.
+  const RunStatus gone = run_status(run_with(started, std::chrono::seconds(1)), now);
   EXPECT_EQ(gone.state, S::Stopped);
   EXPECT_EQ(gone.exit_status, -1);
+  EXPECT_EQ(run_in_progress(dir_), std::nullopt);
   // Ended.
-  EXPECT_EQ(run_status(run_with(std::string(kHeader) + "Korvane is process 1\nKorvane ended with exit status 0\n",
-                                std::chrono::seconds(1)),
-                       now)
-                .state,
+  EXPECT_EQ(run_status(run_with(started + "Korvane ended with exit status 0\n", std::chrono::seconds(1)), now).state,
             S::Finished);
-  const RunStatus refused = run_status(
-      run_with(std::string(kHeader) + "Korvane is process 1\n Error: x\nKorvane ended with exit status 1\n",
-               std::chrono::seconds(1)),
-      now);
+  const RunStatus refused =
+      run_status(run_with(started + " Error: x\n\nKorvane ended with exit status 1\n", std::chrono::seconds(1)), now);
   EXPECT_EQ(refused.state, S::Stopped);
   EXPECT_EQ(refused.exit_status, 1);
   EXPECT_EQ(refused.engine_message, std::vector<std::string>{" Error: x"});
+  // Past its loop, waiting for Enter with its log still held: finished.
+  {
+    const EngineRun run = run_with(started + "  --- Calculation finished ---\r\n", long_ago);
+    const HeldLog held(run.log);
+    EXPECT_EQ(run_status(run, now).state, S::Finished);
+    EXPECT_EQ(run_in_progress(dir_), std::nullopt);
+  }
   // The log deleted under a run that has not written to it.
-  EngineRun deleted = run_with(kHeader, kStartGrace + std::chrono::seconds(1));
+  EngineRun deleted = run_with(kHeader, long_ago);
   fs::remove(deleted.log);
   EXPECT_EQ(run_status(deleted, now).state, S::Stopped);
 }
 
-TEST_F(RunStatusTest, ResultNewerThanTheRunsStart)
+// A start is given up only while no wrapper holds the log; a wrapper that
+// holds it has started, and the mark then stays out.
+TEST_F(RunStatusTest, GivingUpAStartOnlyWhileNoWrapperHoldsTheLog)
 {
   const EngineRun run = run_with(kHeader, std::chrono::seconds(0));
-  std::ofstream(dir_ / "resultbsf.TXT") << " 1.2\r\n";
-  fs::last_write_time(dir_ / "resultbsf.TXT", run.start - std::chrono::seconds(1));
-  EXPECT_FALSE(result_newer_than(dir_, run.start));
-  fs::last_write_time(dir_ / "resultbsf.TXT", run.start);
-  EXPECT_TRUE(result_newer_than(dir_, run.start));
-  fs::remove(dir_ / "resultbsf.TXT");
-  EXPECT_FALSE(result_newer_than(dir_, run.start));
+  {
+    const HeldLog held(run.log);
+    EXPECT_FALSE(give_up_start(run.log, "Korvane"));
+  }
+  std::ifstream in(run.log);
+  EXPECT_FALSE(parse_run_log(std::string(std::istreambuf_iterator<char>(in), {}), "Korvane").given_up);
+  EXPECT_TRUE(give_up_start(run.log, "Korvane"));
+  std::ifstream again(run.log);
+  EXPECT_TRUE(parse_run_log(std::string(std::istreambuf_iterator<char>(again), {}), "Korvane").given_up);
+}
+
+// A result is the run's when the file is another one than before the run,
+// or the same one changed, whatever the clock's resolution.
+TEST_F(RunStatusTest, ResultWrittenSinceTheRunStarted)
+{
+  const fs::path result = dir_ / "resultbsf.TXT";
+  EXPECT_FALSE(result_written_since(dir_, std::nullopt));  // none before, none now
+  std::ofstream(result) << " 1.2\r\n";
+  EXPECT_TRUE(result_written_since(dir_, std::nullopt));
+  const std::optional<FileStamp> before = result_stamp(dir_);
+  ASSERT_TRUE(before);
+  EXPECT_FALSE(result_written_since(dir_, before));
+  // Replaced by a rename, as an engine writes it, with the very same time.
+  const auto time = fs::last_write_time(result);
+  std::ofstream(dir_ / "new.tmp") << " 1.3\r\n";
+  fs::last_write_time(dir_ / "new.tmp", time);
+  fs::rename(dir_ / "new.tmp", result);
+  EXPECT_TRUE(result_written_since(dir_, before));
+  fs::remove(result);
+  EXPECT_FALSE(result_written_since(dir_, before));
 }
 
 // A process that has ended but is not reaped yet (a detached process

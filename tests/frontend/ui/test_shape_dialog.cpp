@@ -141,12 +141,15 @@ class ShapeDialog : public QObject {
     QTest::newRow("an item itself") << "10000000" << QByteArray("00010000000");
     QTest::newRow("exponent") << "1e6" << QByteArray("00001000000");
     QTest::newRow("the 32-bit limit") << "2147483647" << QByteArray("02147483647");
+    QTest::newRow("thousands separators") << "1,000,000" << QByteArray("00001000000");
+    QTest::newRow("full-width digits") << u8("１０００００００") << QByteArray("00010000000");
   }
   void typedHistoryNumberIsWrittenAsTyped()
   {
     QFETCH(QString, typed);
     QFETCH(QByteArray, line);
-    test::type_into(dialog().combo("Combo1"), typed);
+    if (typed.front().unicode() < 128) test::type_into(dialog().combo("Combo1"), typed);
+    else test::type_with_input_method(dialog().combo("Combo1"), typed);
     QCOMPARE(dialog().combo("Combo1")->currentText(), typed);
     dialog().button("Command1")->click();
     QVERIFY(app->boxes.take().empty());
@@ -173,6 +176,8 @@ class ShapeDialog : public QObject {
     QTest::newRow("histories not whole") << "Option1" << "Combo1" << "1.5" << u8("整数");
     QTest::newRow("histories beyond 32 bits") << "Option1" << "Combo1" << "3e9" << "2147483647";
     QTest::newRow("histories not a number") << "Option1" << "Combo1" << "many" << u8("数値ではありません");
+    QTest::newRow("histories with a stray comma") << "Option1" << "Combo1" << "1,5" << u8("「1,5」は数値ではありません");
+    QTest::newRow("form's thickness not a number") << "Option1" << "Form5 Text23" << "abc" << u8("「被写体厚」の「abc」");
     QTest::newRow("form's distance not a number") << "Option1" << "Form5 Text9" << "abc" << u8("「焦点-入射表面間距離」の「abc」");
     QTest::newRow("form's field size 0") << "Option1" << "Form5 Text11" << "0" << u8("「単軸方向サイズ」は");
   }

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <stdexcept>
@@ -118,6 +119,21 @@ void type_into(QComboBox* list, const QString& text)
   edit->selectAll();
   QTest::keyClick(edit, Qt::Key_Delete);
   QTest::keyClicks(edit, text);
+}
+
+void type_with_input_method(QWidget* field, const QString& text)
+{
+  auto* edit = qobject_cast<QLineEdit*>(field);
+  if (auto* list = qobject_cast<QComboBox*>(field)) edit = list->lineEdit();
+  if (!edit) throw std::logic_error("not a text field");
+  edit->setFocus();
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Delete);
+  QInputMethodEvent commit;
+  commit.setCommitString(text);
+  QCoreApplication::sendEvent(edit, &commit);
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QCoreApplication::sendEvent(edit, &out);
 }
 
 void settle()

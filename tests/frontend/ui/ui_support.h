@@ -79,6 +79,10 @@ void type_into(QLineEdit* box, const QString& text);
 // in it, as a user who types and then clicks a button.
 void retype(QLineEdit* box, const QString& text);
 
+// Replaces the text of a field through the input method, as a Japanese
+// input method commits full-width text, and takes the focus away from it.
+void type_with_input_method(QWidget* field, const QString& text);
+
 // Types into an editable list's own text with real key events, the way a
 // user replaces what it shows.
 void type_into(QComboBox* list, const QString& text);
