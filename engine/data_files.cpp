@@ -63,6 +63,26 @@ void check_coherent_reach(const ScatterTable& s, const SourceLocation& where)
                                  "coherent scattering could not be sampled");
 }
 
+// Compton sampling accepts an angle with the probability S(q)/S(45), so the
+// incoherent scattering function must rise from 0 towards its last value as
+// it does in matter: a table that is 0 (or falls) over most of its range
+// would make the sampling reject almost every angle and the run thousands
+// of times slower. Every row above q = 0 must be positive and no row below
+// the one before it.
+void check_incoherent_shape(const ScatterTable& s, int first_line)
+{
+  for (int j = 1; j <= ScatterTable::kRows; ++j) {
+    const auto r = static_cast<std::size_t>(j);
+    const SourceLocation at{std::string(kSoftTissueFile), first_line + j - 1};
+    if (s.q[r] > 0.0f && !(s.s[r] > 0.0f))
+      throw_input_error(at, "the incoherent scattering function is 0 at q = " + number_text(s.q[r]) +
+                                " 1/A; it must rise from 0 at q = 0");
+    if (j > 1 && s.s[r] < s.s[r - 1])
+      throw_input_error(at, "the incoherent scattering function " + number_text(s.s[r]) +
+                                " falls below the previous row's " + number_text(s.s[r - 1]));
+  }
+}
+
 }  // namespace
 
 RunConditions read_run_conditions(const fs::path& dir, std::span<const ConditionLine> geometry_lines)
@@ -158,6 +178,16 @@ SoftTissueData read_soft_tissue(const fs::path& dir)
     require_positive(t.photoelectric[r], "the photoelectric coefficient", at);
     if (i > 1) require_rising(t.energy[r - 1], t.energy[r], "the energy", at);
   }
+  // Photons are followed from the 5 keV cut-off up to the top of the
+  // spectrum; a table that starts above the one or ends below the other (an
+  // energy column in keV where MeV belongs, say) would be extrapolated
+  // over most of the run.
+  const SourceLocation rows_end{in.file_name(), in.line_number()};
+  if (t.energy[1] > kCutoffEnergy || t.energy[static_cast<std::size_t>(rows)] < kTopEnergy)
+    throw_input_error(rows_end, "the tissue interaction rows run from " + number_text(t.energy[1]) + " to " +
+                                    number_text(t.energy[static_cast<std::size_t>(rows)]) +
+                                    " keV; they must cover " + number_text(kCutoffEnergy) + " to " +
+                                    number_text(kTopEnergy) + " keV (energies in MeV in the file)");
 
   auto& s = d.scatter;
   for (int j = 1; j <= ScatterTable::kRows; ++j) {
@@ -183,6 +213,7 @@ SoftTissueData read_soft_tissue(const fs::path& dir)
   require_positive(s.fc_total, "the total of the cumulative coherent distribution", last);
   require_positive(s.s_max, "the last incoherent scattering-function value", last);
   check_coherent_reach(s, last);
+  check_incoherent_shape(s, rows + 3);
   return d;
 }
 
@@ -209,6 +240,11 @@ AbsorptionTable read_absorption(const fs::path& dir)
     require_positive(a.soft[r], "the soft-tissue absorption coefficient", at);
     require_positive(a.skin[r], "the skin absorption coefficient", at);
     if (j > 1) require_rising(a.energy[r - 1], a.energy[r], "the energy", at);
+    // Line j stands for 0.5*j keV, as the spectrum's bin j does.
+    if (std::fabs(a.energy[r] - 0.5f * static_cast<float>(j)) > 0.001f)
+      throw_input_error(at, "the energy " + number_text(a.energy[r]) + " keV must be " +
+                                number_text(0.5f * static_cast<float>(j)) + " keV: line " +
+                                std::to_string(j) + " stands for 0.5 x " + std::to_string(j) + " keV");
   }
   return a;
 }

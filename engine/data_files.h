@@ -18,6 +18,10 @@ inline constexpr std::string_view kSoftTissueFile = "ICRUSoft.dat";
 inline constexpr std::string_view kAbsorptionFile = "Att_Coeff2020.dat";
 inline constexpr std::string_view kResultFile = "ResultBSF.txt";
 
+// The files the engine replaces atomically through a temporary named after
+// them and six letters or digits.
+inline constexpr std::string_view kTemporaryTargets[] = {kResultFile};
+
 // Energy grid shared by the spectrum and the absorption table: bin i stands
 // for 0.5*i keV, i = 1 ... 300.
 inline constexpr int kEnergyBins = 300;

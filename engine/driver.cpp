@@ -1,6 +1,10 @@
 #include "driver.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -42,25 +46,85 @@ BackscatterFactors backscatter_factors(const Tallies& t)
           (t.BackscatterSkin + t.PrimarySkin) / t.PrimarySkin};
 }
 
-void check_conditions(const RunConditions& rc, std::span<const PositiveValue> shape_values)
+namespace {
+
+std::string shortest(double v)
+{
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return buf;
+}
+
+}  // namespace
+
+void check_conditions(const RunConditions& rc, std::span<const PositiveValue> shape_values,
+                      const PositiveValue* curvature)
 {
   const SourceLocation where{std::string(kConditionsFile), 0};
-  auto positive = [&](float v, std::string_view name) {
-    if (!(v > 0.0f) || !std::isfinite(v)) {
-      char buf[32];
-      std::snprintf(buf, sizeof buf, "%g", static_cast<double>(v));
-      throw_input_error(where, std::string(name) + " is " + buf + "; it must be greater than 0");
-    }
+  auto within = [&](float v, std::string_view name, const LengthLimit& limit) {
+    if (v >= static_cast<float>(limit.low) && v <= static_cast<float>(limit.high)) return;
+    throw_input_error(where, std::string(name) + " is " + shortest(v) + " cm; it must lie between " +
+                                 shortest(limit.low) + " and " + shortest(limit.high) + " cm");
   };
-  for (const PositiveValue& p : shape_values) positive(rc.*(p.field), p.name);
-  positive(rc.ObjectThickness, "the object thickness");
-  positive(rc.FocusSurfaceDistance, "the focus-surface distance");
-  positive(rc.FocusReceptorDistance, "the focus-receptor distance");
-  positive(rc.FieldShort, "the short-axis field size");
-  positive(rc.FieldLong, "the long-axis field size");
-  if (rc.HistoryCount < 1)
+  for (const PositiveValue& p : shape_values) within(rc.*(p.field), p.name, kPhantomLimit);
+  within(rc.ObjectThickness, "the object thickness", kThicknessLimit);
+  within(rc.FocusSurfaceDistance, "the focus-surface distance", kDistanceLimit);
+  within(rc.FocusReceptorDistance, "the focus-receptor distance", kDistanceLimit);
+  within(rc.FieldShort, "the short-axis field size", kFieldLimit);
+  within(rc.FieldLong, "the long-axis field size", kFieldLimit);
+  if (rc.HistoryCount < kMinHistories)
     throw_input_error(where, "the history number is " + std::to_string(rc.HistoryCount) +
                                  "; it must be at least 1");
+  if (curvature) {
+    const double radius = rc.*(curvature->field);
+    const double least = rc.FocusSurfaceDistance / kMaxFocusPerCurvature;
+    if (radius < least)
+      throw_input_error(where, std::string(curvature->name) + " " + shortest(radius) +
+                                   " cm is too small for a focus-surface distance of " +
+                                   shortest(rc.FocusSurfaceDistance) + " cm: it must be at least " +
+                                   shortest(least) +
+                                   " cm, or single precision would take rays that meet the phantom for misses");
+  }
+}
+
+void check_source_share(double share, const SourceSetup& s)
+{
+  if (share >= kMinSourceShare) return;
+  throw_input_error({std::string(kConditionsFile), 0},
+                    "only " + shortest(100.0 * share) +
+                        " % of the rays from the focus through the field (" + shortest(2.0 * s.HalfFieldX) +
+                        " x " + shortest(2.0 * s.HalfFieldY) +
+                        " cm at the entrance plane) reach the phantom; at least " +
+                        shortest(100.0 * kMinSourceShare) +
+                        " % must, or the run would spend most of its time drawing source points again. "
+                        "Make the field smaller or the phantom larger");
+}
+
+bool factors_usable(const BackscatterFactors& f)
+{
+  for (double v : {f.air, f.soft_tissue, f.skin})
+    if (!(std::isfinite(v) && v > 0.0)) return false;
+  return true;
+}
+
+void remove_stale_temporaries(const fs::path& dir)
+{
+  const auto now = fs::file_time_type::clock::now();
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(dir, ec)) {
+    const std::string name = entry.path().filename().string();
+    bool ours = false;
+    for (std::string_view target : kTemporaryTargets) {
+      if (name.size() != target.size() + 7 || name.compare(0, target.size(), target) != 0 || name[target.size()] != '.')
+        continue;
+      ours = std::all_of(name.begin() + static_cast<std::ptrdiff_t>(target.size()) + 1, name.end(),
+                         [](unsigned char c) { return std::isalnum(c) != 0; });
+    }
+    std::error_code e2;
+    if (!ours || !entry.is_regular_file(e2)) continue;
+    const auto written = fs::last_write_time(entry.path(), e2);
+    if (!e2 && now - written > std::chrono::minutes(1)) fs::remove(entry.path(), e2);
+  }
 }
 
 void write_result_file(const fs::path& dir, const BackscatterFactors& f)

@@ -12,6 +12,7 @@
 #include "data_files.h"
 #include "geometry.h"
 #include "rng.h"
+#include "run_limits.h"
 #include "simulation.h"
 #include "text_io.h"
 
@@ -61,10 +62,26 @@ std::string clock_line(std::string_view label, const ClockReading& c);
 // the file) when it cannot be written.
 void write_result_file(const std::filesystem::path& dir, const BackscatterFactors& f);
 
-// Refuses conditions that would make the run hang or mean nothing: a zero or
-// negative distance, field size, thickness or phantom dimension, or a
-// history number below 1.
-void check_conditions(const RunConditions& rc, std::span<const PositiveValue> shape_values);
+// True when every factor is a finite number above 0: anything else (a sum
+// that overflowed) is no result.
+bool factors_usable(const BackscatterFactors& f);
+
+// Removes temporary files of the engine's own atomic writes (the result
+// file's name and six letters or digits) that a run killed while writing
+// left behind, once they are a minute old: a run writing now is never
+// disturbed.
+void remove_stale_temporaries(const std::filesystem::path& dir);
+
+// Refuses conditions that would make the run hang or mean nothing: a
+// distance, field size, thickness or phantom dimension outside its limits
+// (run_limits.h), a history number below 1, or a radius of curvature that
+// single precision cannot resolve against the focus distance.
+void check_conditions(const RunConditions& rc, std::span<const PositiveValue> shape_values,
+                      const PositiveValue* curvature);
+
+// Refuses a source whose accepted share of points (source_share) is so small
+// that the run would spend its time redrawing them.
+void check_source_share(double share, const SourceSetup& s);
 
 // The common part of a run, with the build's texts and operations.
 template <class Phantom>
@@ -81,6 +98,7 @@ int run_engine(EngineIo& io)
   Spectrum spectrum;
   SoftTissueData tissue;
   AbsorptionTable absorption;
+  remove_stale_temporaries(io.dir);
   try {
     rc = read_run_conditions(io.dir, Phantom::kConditionLines);
     for (const EchoLine& e : Phantom::kGeometryEcho)
@@ -98,16 +116,10 @@ int run_engine(EngineIo& io)
     spectrum = read_spectrum(io.dir);
     tissue = read_soft_tissue(io.dir);
     absorption = read_absorption(io.dir);
-    check_conditions(rc, Phantom::kPositiveValues);
-    if constexpr (Phantom::kRedrawOnMiss) {
-      const Phantom phantom(rc);
-      if (!source_reaches(phantom, make_source(rc, phantom)))
-        throw_input_error({std::string(kConditionsFile), 0},
-                          "no ray from the focus through the field reaches the phantom: it is too "
-                          "small for a field of " +
-                              format_fixed(rc.FieldLong, 4, 1) + " x " + format_fixed(rc.FieldShort, 4, 1) +
-                              " cm");
-    }
+    check_conditions(rc, Phantom::kPositiveValues, Phantom::kCurvature);
+    const Phantom phantom(rc);
+    const SourceSetup source = make_source(rc, phantom);
+    check_source_share(source_share(phantom, source), source);
   } catch (const InputError& e) {
     con.flush();
     Console err(io.err);
@@ -138,16 +150,28 @@ int run_engine(EngineIo& io)
 
   int status = kExitOk;
   const Tallies& t = loop.tallies();
-  if (!(t.PrimaryAir > 0.0 && t.PrimarySoftTissue > 0.0 && t.PrimarySkin > 0.0)) {
-    // No source point fell on the scoring disc, so there is no reference dose
-    // and no factor to give.
+  const auto no_result = [&](std::initializer_list<std::string_view> why) {
     con.line();
-    con.line(" No primary photon crossed the scoring disc (radius 0.5 cm on the beam axis),");
-    con.line(" so the backscatter factors cannot be formed. Run again with a larger history number.");
+    for (std::string_view l : why) con.line(l);
     con.line(" No result file was written.");
     status = kExitNoResult;
+  };
+  if (loop.histories() == 0) {
+    if (spectrum.cutoff_bin <= kFirstSimulatedBin)
+      no_result({" No photon of the spectrum reaches 5 keV, the lowest energy the engine follows,",
+                 " so no history was run and the backscatter factors cannot be formed."});
+    else
+      no_result({" The history number is too small to give any bin of the spectrum a history,",
+                 " so no history was run. Run again with a larger history number."});
+  } else if (!(t.PrimaryAir > 0.0 && t.PrimarySoftTissue > 0.0 && t.PrimarySkin > 0.0)) {
+    // No source point fell on the scoring disc, so there is no reference dose
+    // and no factor to give.
+    no_result({" No primary photon crossed the scoring disc (radius 0.5 cm on the beam axis),",
+               " so the backscatter factors cannot be formed. Run again with a larger history number."});
+  } else if (const BackscatterFactors f = backscatter_factors(t); !factors_usable(f)) {
+    no_result({" The backscatter factors came out as numbers that are not finite and positive",
+               " (a dose sum overflowed: are the absorption coefficients in Att_Coeff2020.dat right?)."});
   } else {
-    const BackscatterFactors f = backscatter_factors(t);
     con.line();
     con.line(std::string(Phantom::kResultLabels.air) + format_fixed(f.air, 7, 4));
     con.line(std::string(Phantom::kResultLabels.soft_tissue) + format_fixed(f.soft_tissue, 7, 4));

@@ -51,7 +51,8 @@ struct ResultLabels {
   std::string_view skin;
 };
 
-// A shape parameter that must be positive for the run to make sense.
+// A shape parameter that must lie within the phantom limits for the run to
+// make sense.
 struct PositiveValue {
   float RunConditions::*field;
   std::string_view name;
@@ -87,6 +88,9 @@ class Racetrack {
       {&RunConditions::RacetrackB, "the racetrack dimension b"},
       {&RunConditions::RacetrackLength, "the racetrack length"},
   }};
+  // The radius of curvature that the entry point's quadratic must resolve
+  // against the focus distance; the racetrack's edge circle cancels nothing.
+  static constexpr const PositiveValue* kCurvature = nullptr;
 
   explicit Racetrack(const RunConditions& rc)
       : half_a_(rc.RacetrackA / 2.0f),
@@ -163,6 +167,7 @@ class EllipticCylinder {
       {&RunConditions::EllipseHorizontal, "the horizontal semi-axis a"},
       {&RunConditions::EllipseVertical, "the vertical semi-axis b"},
   }};
+  static constexpr const PositiveValue* kCurvature = &kPositiveValues[1];
   static constexpr float kHalfExtent = 40.0f;  // cm: lateral and length bound
 
   explicit EllipticCylinder(const RunConditions& rc)
@@ -222,6 +227,7 @@ class Cylinder {
   static constexpr std::array<PositiveValue, 1> kPositiveValues{{
       {&RunConditions::CylinderRadius, "the cylinder radius"},
   }};
+  static constexpr const PositiveValue* kCurvature = &kPositiveValues[0];
   static constexpr float kHalfLength = 40.0f;  // cm
 
   explicit Cylinder(const RunConditions& rc) : r_(rc.CylinderRadius), thickness_(rc.ObjectThickness) {}

@@ -63,16 +63,29 @@ SourceSetup make_source(const RunConditions& rc, const Phantom& phantom)
   return s;
 }
 
-// Whether any source point can send its ray into the phantom. Source points
-// lie on the grid of draw steps (multiples of 1/16384.1 of the half field);
-// the innermost one, a step from each axis, meets the phantom nearest the
-// axis and is the likeliest to hit. A phantom that redraws after a miss and
-// that no ray reaches would redraw for ever.
+// The share of source points whose rays the history loop accepts. Source
+// points lie on the grid of draw steps (multiples of 1/16384.1 of the half
+// field); every 64th step along each axis, 65536 points in all, stands for
+// the grid. A point is accepted when both its coordinates are above 0 in
+// single precision (a field too small for the grid underflows to 0 there)
+// and, for a phantom that redraws its misses, when its ray reaches the
+// phantom. A share near 0 would make the loop redraw for ever.
 template <class Phantom>
-bool source_reaches(const Phantom& phantom, const SourceSetup& s)
+double source_share(const Phantom& phantom, const SourceSetup& s)
 {
-  const float u = LaggedFibonacci::to_uniform(1);
-  return phantom.entry(u * s.HalfFieldX, u * s.HalfFieldY, s.F).has_value();
+  constexpr std::int32_t kStride = 64;
+  long accepted = 0, total = 0;
+  for (std::int32_t i = 1; i < LaggedFibonacci::kModulus; i += kStride) {
+    const float x0 = LaggedFibonacci::to_uniform(i) * s.HalfFieldX;
+    for (std::int32_t j = 1; j < LaggedFibonacci::kModulus; j += kStride) {
+      const float y0 = LaggedFibonacci::to_uniform(j) * s.HalfFieldY;
+      ++total;
+      if (!(x0 * y0 > 0.0f)) continue;
+      if (Phantom::kRedrawOnMiss && !phantom.entry(x0, y0, s.F)) continue;
+      ++accepted;
+    }
+  }
+  return static_cast<double>(accepted) / static_cast<double>(total);
 }
 
 // Number of histories of a bin: w * HistoryCount in single precision,
@@ -178,9 +191,12 @@ class HistoryLoop {
     const float e0 = 0.5f * static_cast<float>(k);
     lookup_.set_source_energy(e0);
     for (std::int32_t h = 0; h < n; ++h) history(e0);
+    histories_ += n;
   }
 
   const Tallies& tallies() const { return tallies_; }
+  // Histories run so far.
+  std::int64_t histories() const { return histories_; }
 
  private:
   // One history: a source point on the field quadrant, the entry point, the
@@ -257,6 +273,7 @@ class HistoryLoop {
   Lookup lookup_;
   Rng& rng_;
   Tallies tallies_;
+  std::int64_t histories_ = 0;
 };
 
 }  // namespace bsf

@@ -5,6 +5,10 @@
 #include <stdexcept>
 #include <vector>
 
+#include "geometry.h"
+#include "run_limits.h"
+#include "simulation.h"
+
 namespace bsf {
 
 namespace {
@@ -17,19 +21,19 @@ constexpr ConditionLimit kLimits[] = {
     {Condition::InherentFilter, "inherent-al", "固有フィルタ (Al当量)", "the inherent filtration", "mm", "mm", 0.0, 10.0},
     {Condition::AddedFilterAl, "added-al", "付加フィルタ (アルミ)", "the added aluminium filter", "mm", "mm", 0.0, 30.0},
     {Condition::AddedFilterCu, "added-cu", "付加フィルタ（ 銅 ）", "the added copper filter", "mm", "mm", 0.0, 5.0},
-    {Condition::FocusReceptorDistance, "ffd", "焦点-受像器間距離", "the focus-receptor distance", "cm", "cm", 10.0, 1000.0},
-    {Condition::FocusSurfaceDistance, "fsd", "焦点-入射表面間距離", "the focus-surface distance", "cm", "cm", 10.0, 1000.0},
-    {Condition::ObjectThickness, "thickness", "被写体厚", "the object thickness", "cm", "cm", 0.1, 100.0},
-    {Condition::FieldLong, "field", "長軸方向サイズ", "the long-axis field size", "cm", "cm", 0.1, 200.0},
-    {Condition::FieldShort, "field", "単軸方向サイズ", "the short-axis field size", "cm", "cm", 0.1, 200.0},
-    {Condition::FieldDiameter, "diameter", "照射野サイズ（直径）", "the field diameter", "cm", "cm", 0.1, 200.0},
-    {Condition::CylinderRadius, "radius", "Curvature radius", "the cylinder radius", "cm", "cm", 1.0, 500.0},
-    {Condition::EllipseHorizontal, "semi-axis-horizontal", "Horizontal axis", "the horizontal semi-axis", "cm", "cm", 1.0, 500.0},
-    {Condition::EllipseVertical, "semi-axis-vertical", "Vertical axis", "the vertical semi-axis", "cm", "cm", 1.0, 500.0},
-    {Condition::RacetrackA, "racetrack-a", "a", "the racetrack width a", "cm", "cm", 1.0, 500.0},
-    {Condition::RacetrackB, "racetrack-b", "b", "the racetrack width b", "cm", "cm", 1.0, 500.0},
-    {Condition::RacetrackLength, "length", "Length", "the racetrack length", "cm", "cm", 1.0, 500.0},
-    {Condition::HistoryCount, "histories", "Photon history", "the history number", "", "", 1.0, 2147483647.0, true},
+    {Condition::FocusReceptorDistance, "ffd", "焦点-受像器間距離", "the focus-receptor distance", "cm", "cm", kDistanceLimit.low, kDistanceLimit.high},
+    {Condition::FocusSurfaceDistance, "fsd", "焦点-入射表面間距離", "the focus-surface distance", "cm", "cm", kDistanceLimit.low, kDistanceLimit.high},
+    {Condition::ObjectThickness, "thickness", "被写体厚", "the object thickness", "cm", "cm", kThicknessLimit.low, kThicknessLimit.high},
+    {Condition::FieldLong, "field", "長軸方向サイズ", "the long-axis field size", "cm", "cm", kFieldLimit.low, kFieldLimit.high},
+    {Condition::FieldShort, "field", "単軸方向サイズ", "the short-axis field size", "cm", "cm", kFieldLimit.low, kFieldLimit.high},
+    {Condition::FieldDiameter, "diameter", "照射野サイズ（直径）", "the field diameter", "cm", "cm", kFieldLimit.low, kFieldLimit.high},
+    {Condition::CylinderRadius, "radius", "Curvature radius", "the cylinder radius", "cm", "cm", kPhantomLimit.low, kPhantomLimit.high},
+    {Condition::EllipseHorizontal, "semi-axis-horizontal", "Horizontal axis", "the horizontal semi-axis", "cm", "cm", kPhantomLimit.low, kPhantomLimit.high},
+    {Condition::EllipseVertical, "semi-axis-vertical", "Vertical axis", "the vertical semi-axis", "cm", "cm", kPhantomLimit.low, kPhantomLimit.high},
+    {Condition::RacetrackA, "racetrack-a", "a", "the racetrack width a", "cm", "cm", kPhantomLimit.low, kPhantomLimit.high},
+    {Condition::RacetrackB, "racetrack-b", "b", "the racetrack width b", "cm", "cm", kPhantomLimit.low, kPhantomLimit.high},
+    {Condition::RacetrackLength, "length", "Length", "the racetrack length", "cm", "cm", kPhantomLimit.low, kPhantomLimit.high},
+    {Condition::HistoryCount, "histories", "Photon history", "the history number", "", "", static_cast<double>(kMinHistories), static_cast<double>(kMaxHistories), true},
 };
 
 // The shortest text that gives back the value: a value just outside a
@@ -158,12 +162,50 @@ std::optional<ConditionProblem> check_conditions(const ExposureConditions& c)
   return check_thickness(c);
 }
 
+namespace {
+
+// The engine's run conditions for the phantom of `c`, in single precision
+// as the engine reads them from joken.txt.
+RunConditions engine_conditions(const ExposureConditions& c)
+{
+  RunConditions rc;
+  rc.CylinderRadius = static_cast<float>(c.CylinderRadius);
+  rc.EllipseHorizontal = static_cast<float>(c.EllipseHorizontal);
+  rc.EllipseVertical = static_cast<float>(c.EllipseVertical);
+  rc.RacetrackA = static_cast<float>(c.RacetrackA);
+  rc.RacetrackB = static_cast<float>(c.RacetrackB);
+  rc.RacetrackLength = static_cast<float>(c.RacetrackLength);
+  rc.ObjectThickness = static_cast<float>(c.ObjectThickness);
+  rc.FocusSurfaceDistance = static_cast<float>(c.FocusSurfaceDistance);
+  rc.FocusReceptorDistance = static_cast<float>(c.FocusReceptorDistance);
+  rc.FieldShort = static_cast<float>(c.JokenFieldShort);
+  rc.FieldLong = static_cast<float>(c.JokenFieldLong);
+  rc.HistoryCount = c.HistoryCount;
+  return rc;
+}
+
+template <class Phantom>
+double share_of(const RunConditions& rc)
+{
+  const Phantom phantom(rc);
+  return source_share(phantom, make_source(rc, phantom));
+}
+
+}  // namespace
+
 std::optional<ConditionProblem> check_phantom(const ExposureConditions& c)
 {
   std::vector<std::pair<Condition, double>> values;
+  Condition curvature = Condition::HistoryCount;  // none
   switch (c.PhantomShape) {
-    case 1: values = {{Condition::CylinderRadius, c.CylinderRadius}}; break;
-    case 2: values = {{Condition::EllipseHorizontal, c.EllipseHorizontal}, {Condition::EllipseVertical, c.EllipseVertical}}; break;
+    case 1:
+      values = {{Condition::CylinderRadius, c.CylinderRadius}};
+      curvature = Condition::CylinderRadius;
+      break;
+    case 2:
+      values = {{Condition::EllipseHorizontal, c.EllipseHorizontal}, {Condition::EllipseVertical, c.EllipseVertical}};
+      curvature = Condition::EllipseVertical;
+      break;
     case 4:
       values = {{Condition::RacetrackA, c.RacetrackA},
                 {Condition::RacetrackB, c.RacetrackB},
@@ -174,6 +216,40 @@ std::optional<ConditionProblem> check_phantom(const ExposureConditions& c)
   values.push_back({Condition::HistoryCount, static_cast<double>(c.HistoryCount)});
   for (const auto& [which, v] : values)
     if (auto p = check_value(which, v)) return p;
+
+  // What the engine's single precision resolves: a curved front not too
+  // small against the focus distance.
+  if (curvature != Condition::HistoryCount) {
+    const ConditionLimit& l = limit_of(curvature);
+    const double radius = curvature == Condition::CylinderRadius ? c.CylinderRadius : c.EllipseVertical;
+    const double least = c.FocusSurfaceDistance / kMaxFocusPerCurvature;
+    if (radius < least)
+      return ConditionProblem{curvature, l.option,
+                              quoted_ja(l) + "は、焦点-入射表面間距離 " + number(c.FocusSurfaceDistance) + " cm に対して " +
+                                  number(least) + " cm 以上にしてください（距離の 1/100 以上）。\n（入力された値: " +
+                                  number(radius) + " cm）",
+                              std::string(l.name_en) + " " + number(radius) +
+                                  " cm is too small for a focus-surface distance of " +
+                                  number(c.FocusSurfaceDistance) + " cm: it must be at least " + number(least) + " cm"};
+  }
+
+  // A racetrack redraws the source points whose rays miss it: the field
+  // must not be so much larger than the phantom that most draws are wasted.
+  if (c.PhantomShape == 4) {
+    const double share = share_of<Racetrack>(engine_conditions(c));
+    if (share < kMinSourceShare) {
+      const ConditionLimit& l = limit_of(Condition::RacetrackLength);
+      return ConditionProblem{Condition::RacetrackLength, l.option,
+                              "照射野に比べてレーストラック型モデルが小さすぎます。焦点から照射野へ向かう線のうち、"
+                              "モデルに当たるのは " + number(100.0 * share) + " % だけです（" +
+                                  number(100.0 * kMinSourceShare) +
+                                  " % 以上必要）。\n照射野を小さくするか、モデルの a、b、Length を大きくしてください。",
+                              "only " + number(100.0 * share) +
+                                  " % of the rays from the focus through the field reach the racetrack; at least " +
+                                  number(100.0 * kMinSourceShare) +
+                                  " % must: make the field smaller or the racetrack larger"};
+    }
+  }
   return std::nullopt;
 }
 

@@ -58,11 +58,8 @@ struct ConditionLimit {
 // - filters: inherent up to 10 mm Al, added up to 30 mm Al (the reach of
 //   the half-value-layer search) and 5 mm Cu; every combination still lets
 //   a computable spectrum through at 20 kV;
-// - distances 10 to 1000 cm, thickness 0.1 to 100 cm, field sizes 0.1 to
-//   200 cm at the receptor, phantom dimensions 1 to 500 cm: positions stay
-//   far inside what the engine's single precision resolves (1000 cm to
-//   about 0.1 mm), fields and phantoms inside what its geometry samples;
-// - histories 1 to 2147483647, the engine's 32-bit count.
+// - distances, thickness, field sizes, phantom dimensions and the history
+//   number: the engine's own limits (run_limits.h).
 const ConditionLimit& limit_of(Condition which);
 
 struct ConditionProblem {
@@ -91,7 +88,11 @@ std::optional<ConditionProblem> check_ranges(const ExposureConditions& c);
 std::optional<ConditionProblem> check_conditions(const ExposureConditions& c);
 
 // The phantom of `c.PhantomShape` (1 cylinder, 2 elliptic cylinder, 4
-// racetrack; its dimensions only) and the history number.
+// racetrack) and the history number, as the engine will check them with
+// the distances and the joken field sizes of `c`: each dimension within its
+// limits, a curved front not too small for the focus distance, and, for the
+// racetrack, a share of source rays that reach it.
+
 std::optional<ConditionProblem> check_phantom(const ExposureConditions& c);
 
 }  // namespace bsf

@@ -508,13 +508,18 @@ void Form5::calculate()
     return;
   }
 
-  compute_spectrum_step();
   // The engine of the confirmed phantom, with the run conditions this form
   // shows now: joken.txt is written again, so that distances or field
   // sizes changed since the shape dialog's OK are the ones computed with.
   s.PhantomShape = static_cast<std::int16_t>(confirmed_shape_);
   s.JokenFieldShort = s.FieldShort;
   s.JokenFieldLong = s.FieldLong;
+  if (const auto problem = check_phantom(s)) {
+    warn(this, QString::fromStdString(problem->message) +
+                   u8("\n\n（「入射表面の形状」で確定した形状と、この画面の条件の組み合わせです）"));
+    return;
+  }
+  compute_spectrum_step();
   write_joken(dir, s);
   clear_factors();
 

@@ -240,6 +240,14 @@ bool Form13::read_values(Form5& form5, ExposureConditions& out)
   const QString on_form5 = u8("モンテカルロ計算の画面の条件を直してから OK を押してください。\n\n");
   for (const FormBox& b : kForm5Boxes)
     if (!take(form5.text(b.box), form5.text(b.box)->text(), b.which, out.*b.field, on_form5)) return false;
+  // The phantom against the beam, as the engine will check it.
+  out.PhantomShape = static_cast<std::int16_t>(chosen_shape());
+  if (const auto p = check_phantom(out)) {
+    QLineEdit* box = nullptr;
+    for (const SizeBox& b : size_boxes(chosen_shape()))
+      if (b.which == p->which) box = text(b.box);
+    return refuse(*p, box, {});
+  }
   return true;
 }
 

@@ -2,6 +2,7 @@
 // Enter wait and the failures before the loop.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 
 #include "driver.h"
@@ -134,17 +135,30 @@ struct FailureCase {
   const char* name;
   std::function<void(const fs::path&)> damage;
   std::vector<std::string> message_parts;
+  const char* program = "Korvane";  // the build that runs
 };
 
 class EngineFailure : public ::testing::TestWithParam<FailureCase> {};
 
+RunOutput run_program(const std::string& program, const fs::path& dir, const std::string& input)
+{
+  if (program == "Teslund") return run_in<EllipticCylinder>(dir, input);
+  if (program == "Mirabek") return run_in<Cylinder>(dir, input);
+  return run_in<Racetrack>(dir, input);
+}
+
+std::string fixture_of(const std::string& program)
+{
+  return program == "Teslund" ? "joken-teslund.txt" : program == "Mirabek" ? "joken-mirabek.txt" : "joken-korvane.txt";
+}
+
 TEST_P(EngineFailure, StopsBeforeTheLoop)
 {
   ScratchDir d;
-  test::install_fixture(d.path(), "joken-korvane.txt");
+  test::install_fixture(d.path(), fixture_of(GetParam().program));
   test::write_file(d.path(), "ResultBSF.txt", " 1.1111\r\n 1.2222\r\n 1.3333\r\n");
   GetParam().damage(d.path());
-  const RunOutput r = run_in(d.path(), "typed ahead\n");
+  const RunOutput r = run_program(GetParam().program, d.path(), "typed ahead\n");
   EXPECT_EQ(r.status, kExitInputError);
   for (const auto& part : GetParam().message_parts) EXPECT_TRUE(contains(r.err, part)) << r.err;
   EXPECT_FALSE(contains(r.out, "Monte Carlo Simulation >>>"));
@@ -175,25 +189,38 @@ auto write_joken(std::initializer_list<std::string_view> lines)
   return [=](const fs::path& dir) { test::write_file(dir, "joken.txt", text); };
 }
 
+// Rewrites the lines `first` ... `last` of a file (1-based, counted by
+// `rows_from_line_1` rows of a header count when `first` is negative: the
+// scattering rows after the tissue rows of ICRUSoft.dat) with `edit`.
+auto edit_lines(const char* file, std::function<bool(int line, int tissue_rows)> which,
+                std::function<std::string(const std::string&)> edit)
+{
+  return [=](const fs::path& dir) {
+    std::istringstream in(test::read_file(dir / file));
+    std::string out, l;
+    int rows = 0;
+    for (int n = 1; std::getline(in, l); ++n) {
+      if (!l.empty() && l.back() == '\r') l.pop_back();
+      if (n == 1) rows = std::atoi(l.c_str());
+      if (which(n, rows)) l = edit(l);
+      out += l + "\r\n";
+    }
+    test::write_file(dir, file, out);
+  };
+}
+
+bool scattering_row(int n, int rows) { return n > rows + 2 && n <= rows + 2 + 45; }
+bool tissue_row(int n, int rows) { return n > 2 && n <= rows + 2; }
+
 // Adds dq to the momentum transfer q of all 45 scattering-function rows,
 // which follow the tissue rows in ICRUSoft.dat.
 auto shift_momentum_transfer(float dq)
 {
-  return [=](const fs::path& dir) {
-    std::istringstream in(test::read_file(dir / "ICRUSoft.dat"));
-    std::string out, l;
-    int rows = 0;
-    for (int n = 1; std::getline(in, l); ++n) {
-      if (n == 1) rows = std::stoi(l);
-      if (n > rows + 2 && n <= rows + 2 + 45) {
-        char q[16];
-        std::snprintf(q, sizeof q, "%10.5f", std::stof(l.substr(0, 10)) + dq);
-        l = q + l.substr(10);
-      }
-      out += l + "\n";
-    }
-    test::write_file(dir, "ICRUSoft.dat", out);
-  };
+  return edit_lines("ICRUSoft.dat", scattering_row, [=](const std::string& l) {
+    char q[16];
+    std::snprintf(q, sizeof q, "%10.5f", std::stof(l.substr(0, 10)) + dq);
+    return q + l.substr(10);
+  });
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -244,30 +271,142 @@ INSTANTIATE_TEST_SUITE_P(
                     {"joken.txt", "racetrack length is 0"}},
         FailureCase{"no_histories", replace_line("joken.txt", 9, "00000000000"),
                     {"joken.txt", "history number is 0"}},
-        // Half the field at the surface is 17.28 cm along the length; the
-        // smallest source step, 17.28/16384.1 = 0.00105 cm, already lies
-        // beyond a 0.001 cm racetrack: every source point would be redrawn.
-        FailureCase{"source_misses_phantom", replace_line("joken.txt", 3, "0.001"),
-                    {"joken.txt", "no ray from the focus", "43.2 x 35.6"}},
+        // A racetrack 1 cm long under a field 34.56 cm long at the entrance
+        // plane: 3 % of the source points reach it, each history would
+        // redraw some 35 points.
+        FailureCase{"source_mostly_misses_phantom", replace_line("joken.txt", 3, "001.0"),
+                    {"joken.txt", "only 3.125 % of the rays from the focus", "28.48 x 34.56 cm", "at least 6.25 %"}},
+        // Values that single precision cannot carry: a field that underflows
+        // on the source grid, distances where the disc drifts out of the sums.
+        FailureCase{"racetrack_too_short", replace_line("joken.txt", 3, "0.001"),
+                    {"joken.txt", "racetrack length is 0.001 cm; it must lie between 1 and 500 cm"}},
+        FailureCase{"field_underflows", replace_line("joken.txt", 7, "1e-30"),
+                    {"short-axis field size is 1e-30 cm; it must lie between 0.1 and 200 cm"}},
+        FailureCase{"field_5000_cm", replace_line("joken.txt", 8, "5000"), {"long-axis field size is 5000 cm"}},
+        FailureCase{"focus_1e8_cm", replace_line("joken.txt", 5, "1e8"),
+                    {"focus-surface distance is 1e+08 cm; it must lie between 10 and 1000 cm"}},
+        FailureCase{"focus_1e_minus_40_cm", replace_line("joken.txt", 5, "1e-40"), {"focus-surface distance is"}},
+        FailureCase{"receptor_1e30_cm", replace_line("joken.txt", 6, "1e30"), {"focus-receptor distance is 1e+30 cm"}},
+        FailureCase{"thickness_0", replace_line("joken.txt", 4, "0"), {"object thickness is 0 cm"}},
+        // A thin ellipse or cylinder far from the focus: the entry quadratic
+        // would take rays that meet it for misses.
+        FailureCase{"ellipse_too_thin", replace_line("joken.txt", 2, "0.02"),
+                    {"vertical semi-axis b is 0.02 cm"}, "Teslund"},
+        FailureCase{"ellipse_too_flat_for_the_focus",
+                    [](const fs::path& dir) {
+                      replace_line("joken.txt", 2, "002.0")(dir);
+                      replace_line("joken.txt", 4, "300.0")(dir);
+                      replace_line("joken.txt", 5, "400.0")(dir);
+                    },
+                    {"vertical semi-axis b 2 cm is too small for a focus-surface distance of 300 cm",
+                     "at least 3 cm"},
+                    "Teslund"},
+        FailureCase{"cylinder_too_small_for_the_focus",
+                    [](const fs::path& dir) {
+                      replace_line("joken.txt", 1, "001.5")(dir);
+                      replace_line("joken.txt", 3, "200.0")(dir);
+                      replace_line("joken.txt", 4, "300.0")(dir);
+                    },
+                    {"cylinder radius 1.5 cm is too small", "at least 2 cm"}, "Mirabek"},
+        // Tables that would be extrapolated over the run or sampled for ever.
+        FailureCase{"absorption_energies_in_ev",
+                    edit_lines("Att_Coeff2020.dat", [](int, int) { return true; },
+                               [](const std::string& l) {
+                                 char e[16];
+                                 std::snprintf(e, sizeof e, "%10.3f", 1000.0 * std::stod(l.substr(0, 10)));
+                                 return e + l.substr(10);
+                               }),
+                    {"Att_Coeff2020.dat", "line 1", "the energy 500 keV must be 0.5 keV"}},
+        FailureCase{"tissue_energies_in_kev",
+                    edit_lines("ICRUSoft.dat", tissue_row,
+                               [](const std::string& l) {
+                                 char e[16];
+                                 std::snprintf(e, sizeof e, "%9.4f", 1000.0 * std::stod(l.substr(0, 9)));
+                                 return e + l.substr(9);
+                               }),
+                    {"ICRUSoft.dat", "tissue interaction rows run from 1000 to 200000 keV", "must cover 5 to 150 keV"}},
+        FailureCase{"incoherent_function_zero",
+                    edit_lines("ICRUSoft.dat", [](int n, int rows) { return scattering_row(n, rows) && n < rows + 2 + 45; },
+                               [](const std::string& l) { return l.substr(0, 22) + " 0.00000E+00"; }),
+                    {"ICRUSoft.dat", "line 22", "incoherent scattering function is 0 at q = 0.00517"}},
         // Every momentum transfer moved above 0.403 1/A, the most a 5 keV
         // photon can take: coherent sampling would redraw for ever.
         FailureCase{"coherent_out_of_reach", shift_momentum_transfer(0.5f),
                     {"ICRUSoft.dat", "cumulative coherent distribution", "0.403"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(EngineRun, NoPrimaryScoreGivesNoResult)
+// Runs that cannot form the factors say why, write nothing, keep an older
+// result and stop with status 2 after the Enter wait.
+struct NoResultCase {
+  const char* name;
+  std::function<void(const fs::path&)> damage;
+  const char* says;
+};
+
+class EngineNoResult : public ::testing::TestWithParam<NoResultCase> {};
+
+TEST_P(EngineNoResult, SaysWhyAndWritesNothing)
 {
   ScratchDir d;
   test::install_fixture(d.path(), "joken-korvane.txt");
   test::write_file(d.path(), "ResultBSF.txt", " 1.1111\r\n 1.2222\r\n 1.3333\r\n");
-  replace_line("joken.txt", 9, "00000000100")(d.path());  // far too few to hit a 0.5 cm disc
+  GetParam().damage(d.path());
   const RunOutput r = run_in(d.path(), "\nleft\n");
   EXPECT_EQ(r.status, kExitNoResult);
-  EXPECT_TRUE(contains(r.out, "larger history number"));
+  EXPECT_TRUE(contains(r.out, GetParam().says)) << r.out;
+  EXPECT_TRUE(contains(r.out, "No result file was written."));
   EXPECT_FALSE(contains(r.out, "Back Scatter Factor"));
-  EXPECT_TRUE(contains(r.out, "Hit Enter key"));
-  EXPECT_EQ(r.input_left, "left\n") << "waits for Enter so the message can be read";
+  EXPECT_FALSE(contains(r.out, "*******"));
+  EXPECT_EQ(r.input_left, "left\n");
   EXPECT_EQ(test::read_file(d.path() / "ResultBSF.txt"), " 1.1111\r\n 1.2222\r\n 1.3333\r\n");
+}
+
+// A spectrum whose photons all lie in bins 1 ... 9, below 5 keV.
+void soft_spectrum(const fs::path& dir)
+{
+  std::string s;
+  for (int i = 1; i <= 300; ++i) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%06.1f, %s\r\n", 0.5 * i, i < 10 ? "0.11111" : "0.00000");
+    s += b;
+  }
+  test::write_file(dir, "X_SPCTL.dat", s);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EngineNoResult,
+    ::testing::Values(
+        NoResultCase{"no_primary_score", replace_line("joken.txt", 9, "00000000100"), "larger history number"},
+        NoResultCase{"all_photons_below_5_kev", soft_spectrum, "No photon of the spectrum reaches 5 keV"},
+        NoResultCase{"no_bin_gets_a_history", replace_line("joken.txt", 9, "00000000001"),
+                     "too small to give any bin of the spectrum a history"},
+        // Coefficients near the top of single precision: each dose term
+        // overflows to infinity, and the factors are not numbers.
+        NoResultCase{"dose_sum_overflows",
+                     edit_lines("Att_Coeff2020.dat", [](int, int) { return true; },
+                                [](const std::string& l) { return l.substr(0, 55) + " 3.000000E+38" + l.substr(70); }),
+                     "not finite and positive"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Temporaries of an earlier run killed while writing are cleared at the next
+// start once they are a minute old; anything else stays.
+TEST(EngineRun, ClearsStaleTemporariesOfItsOwn)
+{
+  ScratchDir d;
+  test::install_fixture(d.path(), "joken-korvane.txt");
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(2);
+  for (const char* name : {"ResultBSF.txt.a1B2c3", "ResultBSF.txt.zzzzzz", "ResultBSF.txt.keep", "notes.txt.a1B2c3"}) {
+    test::write_file(d.path(), name, "x");
+    fs::last_write_time(d.path() / name, old);
+  }
+  test::write_file(d.path(), "ResultBSF.txt.newer1", "x");  // being written right now
+  fs::remove(d.path() / "X_SPCTL.dat");                     // stops before the loop
+  run_in(d.path());
+  EXPECT_FALSE(fs::exists(d.path() / "ResultBSF.txt.a1B2c3"));
+  EXPECT_FALSE(fs::exists(d.path() / "ResultBSF.txt.zzzzzz"));
+  EXPECT_TRUE(fs::exists(d.path() / "ResultBSF.txt.keep"));
+  EXPECT_TRUE(fs::exists(d.path() / "notes.txt.a1B2c3"));
+  EXPECT_TRUE(fs::exists(d.path() / "ResultBSF.txt.newer1"));
 }
 
 TEST(EngineRun, EchoFieldsOverflowToAsterisks)

@@ -153,6 +153,18 @@ TEST(ConditionChecks, PhantomOfTheChosenShapeAndHistories)
       {"histories 0", 1, [](auto& c) { c.HistoryCount = 0; }, "histories"},
       {"histories 1", 1, [](auto& c) { c.HistoryCount = 1; }, nullptr},
       {"histories at the 32-bit limit", 2, [](auto& c) { c.HistoryCount = 2147483647; }, nullptr},
+      // What the engine's single precision and source sampling need.
+      {"cylinder of 5 cm 800 cm from the focus", 1,
+       [](auto& c) { c.CylinderRadius = 5; c.FocusSurfaceDistance = 800; c.FocusReceptorDistance = 900; }, "radius"},
+      {"cylinder of 8 cm 800 cm from the focus", 1,
+       [](auto& c) { c.CylinderRadius = 8; c.FocusSurfaceDistance = 800; c.FocusReceptorDistance = 900; }, nullptr},
+      {"ellipse 2 cm deep 300 cm from the focus", 2,
+       [](auto& c) { c.EllipseVertical = 2; c.FocusSurfaceDistance = 300; c.FocusReceptorDistance = 400; },
+       "semi-axis-vertical"},
+      {"racetrack 1 cm long under a 43 cm field", 4, [](auto& c) { c.RacetrackLength = 1; }, "length"},
+      {"racetrack 10 cm long under a 43 cm field", 4, [](auto& c) { c.RacetrackLength = 10; }, nullptr},
+      {"racetrack under a 200 cm field at the receptor", 4,
+       [](auto& c) { c.JokenFieldLong = c.JokenFieldShort = 200; c.RacetrackLength = 10; }, "length"},
   };
   for (const auto& k : cases) {
     ExposureConditions c = defaults();
@@ -163,6 +175,8 @@ TEST(ConditionChecks, PhantomOfTheChosenShapeAndHistories)
     c.RacetrackA = c.RacetrackB = 20;
     c.RacetrackLength = 80;
     c.HistoryCount = 50000000;
+    c.JokenFieldShort = 35.6;
+    c.JokenFieldLong = 43.2;
     k.change(c);
     const auto p = check_phantom(c);
     if (!k.option) {

@@ -453,6 +453,26 @@ class JobControl : public QObject {
              QByteArray("020.0\r\n020.0\r\n070.0\r\n100.0\r\n025.4\r\n043.2\r\n00050000000\r\n"));
   }
 
+  // A field widened on the form after OK is checked against the confirmed
+  // phantom again before anything is written or started.
+  void conditionsChangedAfterOkAreCheckedAgain()
+  {
+    open_form5();
+    app->scratch.write_script("Korvane", standin("Korvane"));
+    form5().button("Command3")->click();
+    QTest::mouseClick(shell().form13()->option("Option3"), Qt::LeftButton);
+    test::type_into(shell().form13()->text("Text6"), "10");
+    shell().form13()->button("Command1")->click();
+    QVERIFY(app->boxes.take().empty());
+    test::retype(form5().text("Text10"), "200");
+    test::retype(form5().text("Text11"), "200");
+    form5().button("Command2")->click();
+    QVERIFY(one_box().contains(u8("照射野に比べてレーストラック型モデルが小さすぎます")));
+    QTest::qWait(200);
+    QVERIFY(!app->scratch.exists("started.txt"));
+    QVERIFY(!app->scratch.exists("X_SPCTL.dat"));
+  }
+
   // Factors are rounded as the user reads them in the file.
   void resultsRoundTheDecimalsOfTheFile()
   {

@@ -171,6 +171,8 @@ class ShapeDialog : public QObject {
     QTest::newRow("radius negative") << "Option1" << "Text1" << "-3" << u8("「Curvature radius」は");
     QTest::newRow("semi-axis too thin") << "Option2" << "Text3" << "0.02" << u8("「Vertical axis」は 1 cm 以上");
     QTest::newRow("length empty") << "Option3" << "Text6" << "" << u8("「Length」が空欄です");
+    QTest::newRow("racetrack far shorter than the field") << "Option3" << "Text6" << "1"
+                                                           << u8("照射野に比べてレーストラック型モデルが小さすぎます");
     QTest::newRow("histories -5") << "Option1" << "Combo1" << "-5" << u8("1 以上 2147483647 以下の整数");
     QTest::newRow("histories 0") << "Option1" << "Combo1" << "0" << u8("「Photon history」は");
     QTest::newRow("histories not whole") << "Option1" << "Combo1" << "1.5" << u8("整数");
