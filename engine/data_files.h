@@ -20,7 +20,7 @@ inline constexpr std::string_view kResultFile = "ResultBSF.txt";
 
 // The files the engine replaces atomically through a temporary named after
 // them and six letters or digits.
-inline constexpr std::string_view kTemporaryTargets[] = {kResultFile};
+inline constexpr std::string_view kTemporaryTargets[] = {kResultFile, "ResultBSF.json", "EngineStatus.json"};
 
 // Energy grid shared by the spectrum and the absorption table: bin i stands
 // for 0.5*i keV, i = 1 ... 300.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <thread>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -100,6 +102,44 @@ void check_source_share(double share, const SourceSetup& s)
                         "Make the field smaller or the phantom larger");
 }
 
+TallyMoments& TallyMoments::operator+=(const TallyMoments& o)
+{
+  for (std::size_t m = 0; m < 3; ++m) {
+    pp[m] += o.pp[m];
+    ss[m] += o.ss[m];
+    ps[m] += o.ps[m];
+  }
+  histories += o.histories;
+  primary_scores += o.primary_scores;
+  return *this;
+}
+
+Tallies& operator+=(Tallies& a, const Tallies& b)
+{
+  a.PrimaryAir += b.PrimaryAir;
+  a.PrimarySoftTissue += b.PrimarySoftTissue;
+  a.PrimarySkin += b.PrimarySkin;
+  a.BackscatterAir += b.BackscatterAir;
+  a.BackscatterSoftTissue += b.BackscatterSoftTissue;
+  a.BackscatterSkin += b.BackscatterSkin;
+  return a;
+}
+
+BackscatterFactors factor_uncertainties(const Tallies& t, const TallyMoments& m)
+{
+  const double n = static_cast<double>(m.histories);
+  auto u = [&](double p, double s, std::size_t i) {
+    if (!(p > 0.0) || !(n > 0.0)) return 0.0;
+    const double var_p = m.pp[i] - p * p / n;
+    const double var_s = m.ss[i] - s * s / n;
+    const double cov = m.ps[i] - p * s / n;
+    const double r = s / p;
+    return std::sqrt(std::max(0.0, var_s - 2.0 * r * cov + r * r * var_p)) / p;
+  };
+  return {u(t.PrimaryAir, t.BackscatterAir, 0), u(t.PrimarySoftTissue, t.BackscatterSoftTissue, 1),
+          u(t.PrimarySkin, t.BackscatterSkin, 2)};
+}
+
 bool factors_usable(const BackscatterFactors& f)
 {
   for (double v : {f.air, f.soft_tissue, f.skin})
@@ -129,47 +169,33 @@ void remove_stale_temporaries(const fs::path& dir)
 
 void write_result_file(const fs::path& dir, const BackscatterFactors& f)
 {
-  const std::string name(kResultFile);
-  const fs::path target = find_file_nocase(dir, name).value_or(dir / name);
-  std::string tmpl = (dir / (name + ".XXXXXX")).string();
-  auto fail = [&](const std::string& what) {
-    throw_input_error({name, 0}, what + ": " + std::strerror(errno));
-  };
-
-  const int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) fail("cannot create a temporary file in " + dir.string());
   std::string text;
   for (double v : {f.air, f.soft_tissue, f.skin}) text += format_fixed(v, 7, 4) + "\r\n";
-  const char* p = text.data();
-  std::size_t left = text.size();
-  bool ok = true;
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
+  write_file_atomically(dir, kResultFile, text);
+}
+
+RunOptions parse_options(int argc, const char* const* argv)
+{
+  RunOptions o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    if (a == "--threads" && i + 1 < argc) {
+      const std::string_view v = argv[++i];
+      int n = -1;
+      const auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+      if (ec != std::errc() || p != v.data() + v.size() || n < 0 || n > 1024) {
+        o.error = "--threads " + std::string(v) + ": the thread count must be a whole number from 0 (all cores) to 1024";
+        return o;
+      }
+      o.parallel = true;
+      o.threads = n > 0 ? n : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    } else {
+      o.error = "unknown argument \"" + std::string(a) +
+                "\"; the only option is --threads N (N = 0: all cores); without it the run is the exact serial one";
+      return o;
     }
-    p += n;
-    left -= static_cast<std::size_t>(n);
   }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  // mkstemp creates the file readable by its owner only; the result file is
-  // an ordinary file like the others in the directory.
-  if (ok && ::fchmod(fd, 0644) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (!ok) {
-    const int saved = errno;
-    ::unlink(tmpl.c_str());
-    errno = saved;
-    fail("cannot write the result");
-  }
-  if (std::rename(tmpl.c_str(), target.c_str()) != 0) {
-    const int saved = errno;
-    ::unlink(tmpl.c_str());
-    errno = saved;
-    fail("cannot replace " + target.string());
-  }
+  return o;
 }
 
 }  // namespace bsf

@@ -3,6 +3,7 @@
 // write the three backscatter factors, and wait for Enter.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
@@ -11,7 +12,9 @@
 
 #include "data_files.h"
 #include "geometry.h"
+#include "parallel.h"
 #include "rng.h"
+#include "run_files.h"
 #include "run_limits.h"
 #include "simulation.h"
 #include "text_io.h"
@@ -21,8 +24,18 @@ namespace bsf {
 // Exit statuses of an engine run.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitInputError = 1;  // stopped before the loop: a file or a value at fault
-inline constexpr int kExitNoResult = 2;    // ran, but no primary photon was scored
-inline constexpr int kExitWriteError = 3;  // ResultBSF.txt could not be written
+inline constexpr int kExitNoResult = 2;    // ran, but no factor could be formed
+inline constexpr int kExitWriteError = 3;  // ResultBSF.txt or ResultBSF.json could not be written
+
+// How a run goes: without arguments the exact serial run; with
+// "--threads N" the parallel mode on N threads (0: all cores).
+struct RunOptions {
+  bool parallel = false;
+  int threads = 1;
+  std::string error;  // an argument that could not be taken
+};
+
+RunOptions parse_options(int argc, const char* const* argv);
 
 struct ClockReading {
   int hour;
@@ -85,10 +98,17 @@ void check_source_share(double share, const SourceSetup& s);
 
 // The common part of a run, with the build's texts and operations.
 template <class Phantom>
-int run_engine(EngineIo& io)
+int run_engine(EngineIo& io, const RunOptions& options = {})
 {
   Console con(io.out);
-  TabulatedLaggedFibonacci rng;  // seeded, warm-up done: the same sequence in every run
+  StatusFile status(io.dir, Phantom::kProgram, options.parallel ? options.threads : 1);
+  if (!options.error.empty()) {
+    Console err(io.err);
+    err.line(" Error: " + options.error);
+    err.flush();
+    status.failed(kExitInputError, options.error, 0, 0);
+    return kExitInputError;
+  }
 
   con.line();
   con.line(std::string(" Monte Carlo Simulation  --- ") + std::string(Phantom::kProgram) + " ---");
@@ -126,37 +146,71 @@ int run_engine(EngineIo& io)
     err.line(" Error: " + std::string(e.what()));
     err.line(" The calculation was not started; no result file was written.");
     err.flush();
+    status.failed(kExitInputError, e.what(), 0, 0);
     return kExitInputError;
   }
 
   const Phantom phantom(rc);
   const SourceSetup source = make_source(rc, phantom);
+  std::int64_t total = 0;
+  for (int k = kFirstSimulatedBin; k <= kEnergyBins; ++k)
+    total += histories_in_bin(spectrum.weight[static_cast<std::size_t>(k)], rc.HistoryCount);
 
+  if (options.parallel)
+    con.line(" Parallel run: " + std::to_string(options.threads) + (options.threads == 1 ? " thread, " : " threads, ") +
+             std::to_string(kWorkUnits) + " work units (statistically equivalent to the serial run, not identical)");
   con.line(" <<< Monte Carlo Simulation >>>");
   const ClockReading start = io.clock();
   con.line(clock_line(" Start time =", start));
   con.line();
   con.line("  *  Please wait a few minutes or tens of minutes  *");
   con.flush();
+  status.running(0, total);
 
-  HistoryLoop<Phantom, FastPath> loop(phantom, source, tissue, absorption, rng);
-  loop.run(spectrum, rc.HistoryCount, [&](int k) {
-    con.line(format_int(k, 5) + " /" + format_int(spectrum.cutoff_bin, 4));
-    con.flush();
-  });
+  const auto loop_start = std::chrono::steady_clock::now();
+  RunTotals run;
+  if (!options.parallel) {
+    TabulatedLaggedFibonacci rng;  // seeded, warm-up done: the same sequence in every run
+    HistoryLoop<Phantom, FastPath> loop(phantom, source, tissue, absorption, rng);
+    loop.run(spectrum, rc.HistoryCount, [&](int k) {
+      con.line(format_int(k, 5) + " /" + format_int(spectrum.cutoff_bin, 4));
+      con.flush();
+      status.running(loop.histories(), total);
+    });
+    run = {loop.tallies(), loop.moments()};
+  } else {
+    ParallelProgress progress;
+    int shown = 0;
+    run = run_units(phantom, source, tissue, absorption, plan_units(spectrum, rc.HistoryCount), options.threads,
+                    progress, [&] {
+                      for (const int done = progress.units.load(); shown < done;)
+                        con.line(format_int(++shown, 5) + " /" + format_int(kWorkUnits, 4) + " work units");
+                      con.flush();
+                      status.running(progress.histories.load(), total);
+                    });
+  }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - loop_start).count();
 
   con.line(clock_line(" Start time =", start));
   con.line(clock_line(" Finish time =", io.clock()));
 
-  int status = kExitOk;
-  const Tallies& t = loop.tallies();
+  int exit_status = kExitOk;
+  std::string failure;
+  const Tallies& t = run.tallies;
   const auto no_result = [&](std::initializer_list<std::string_view> why) {
     con.line();
-    for (std::string_view l : why) con.line(l);
+    for (std::string_view l : why) {
+      con.line(l);
+      // The status keeps the message as one line of text.
+      const std::size_t first = l.find_first_not_of(' ');
+      if (first == std::string_view::npos) continue;
+      if (!failure.empty()) failure += ' ';
+      failure.append(l.data() + first, l.size() - first);
+    }
     con.line(" No result file was written.");
-    status = kExitNoResult;
+    exit_status = kExitNoResult;
   };
-  if (loop.histories() == 0) {
+  if (run.moments.histories == 0) {
     if (spectrum.cutoff_bin <= kFirstSimulatedBin)
       no_result({" No photon of the spectrum reaches 5 keV, the lowest energy the engine follows,",
                  " so no history was run and the backscatter factors cannot be formed."});
@@ -178,11 +232,18 @@ int run_engine(EngineIo& io)
     con.line(std::string(Phantom::kResultLabels.skin) + format_fixed(f.skin, 7, 4));
     try {
       write_result_file(io.dir, f);
+      write_file_atomically(io.dir, kResultJsonFile,
+                            result_json({f, factor_uncertainties(t, run.moments), run.moments.histories,
+                                         run.moments.primary_scores, options.parallel ? options.threads : 1,
+                                         seconds, Phantom::kJsonName}));
     } catch (const InputError& e) {
       con.line(" Error: " + std::string(e.what()));
-      status = kExitWriteError;
+      failure = e.what();
+      exit_status = kExitWriteError;
     }
   }
+  if (exit_status == kExitOk) status.finished(run.moments.histories, total);
+  else status.failed(exit_status, failure, run.moments.histories, total);
 
   con.line();
   con.line("  --- Calculation finished ---");
@@ -193,7 +254,7 @@ int run_engine(EngineIo& io)
   std::getline(io.in, discard);  // end of input counts as Enter
   con.line("Stop - Program terminated.");
   con.flush();
-  return status;
+  return exit_status;
 }
 
 }  // namespace bsf

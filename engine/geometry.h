@@ -65,6 +65,7 @@ struct PositiveValue {
 class Racetrack {
  public:
   static constexpr std::string_view kProgram = "Korvane";
+  static constexpr std::string_view kJsonName = "racetrack";
   static constexpr bool kRedrawOnMiss = true;  // a missing ray draws a new source point
   static constexpr std::array<ConditionLine, 3> kConditionLines{{
       {&RunConditions::RacetrackA, "the racetrack dimension a"},
@@ -147,6 +148,7 @@ class Racetrack {
 class EllipticCylinder {
  public:
   static constexpr std::string_view kProgram = "Teslund";
+  static constexpr std::string_view kJsonName = "elliptic_cylinder";
   static constexpr bool kRedrawOnMiss = false;  // a missing ray ends the history
   static constexpr std::array<ConditionLine, 2> kConditionLines{{
       {&RunConditions::EllipseHorizontal, "the horizontal semi-axis a"},
@@ -214,6 +216,7 @@ class EllipticCylinder {
 class Cylinder {
  public:
   static constexpr std::string_view kProgram = "Mirabek";
+  static constexpr std::string_view kJsonName = "cylinder";
   static constexpr bool kRedrawOnMiss = false;
   static constexpr std::array<ConditionLine, 1> kConditionLines{{
       {&RunConditions::CylinderRadius, "the cylinder radius"},

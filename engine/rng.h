@@ -74,6 +74,13 @@ class LaggedFibonacci {
   int j() const { return j_; }
   int k() const { return k_; }
 
+  // The last 55 integers drawn, oldest first: the whole state. The next
+  // draw is window[31] + window[0] (mod 16384).
+  using Window = std::array<std::int32_t, 55>;
+  Window window() const;
+  // A generator whose last 55 draws were `w` (oldest first).
+  static LaggedFibonacci from_window(const Window& w);
+
  private:
   std::array<std::int32_t, 56> ix_{};  // 1-based: ix_[1] ... ix_[55]
   int j_ = 24;
@@ -90,14 +97,14 @@ class TabulatedLaggedFibonacci {
  public:
   static constexpr int kBlock = 4096;
 
-  TabulatedLaggedFibonacci() : tables_(tables())
+  // Starts where the literal generator stands after its seeding and warm-up.
+  TabulatedLaggedFibonacci() : TabulatedLaggedFibonacci(LaggedFibonacci{}) {}
+
+  // Starts where `ring` stands: its next draw is this generator's next.
+  explicit TabulatedLaggedFibonacci(const LaggedFibonacci& ring) : tables_(tables())
   {
-    // Start from the literal generator after its seeding and warm-up. The
-    // value drawn m steps ago sits m places above the next write position
-    // K, counted around the ring.
-    const LaggedFibonacci ring;
-    for (int m = 1; m <= kLag; ++m)
-      x_[static_cast<std::size_t>(kLag - m)] = ring.ix((ring.k() - 1 + m) % kLag + 1);
+    const LaggedFibonacci::Window w = ring.window();
+    for (int i = 0; i < kLag; ++i) x_[static_cast<std::size_t>(i)] = w[static_cast<std::size_t>(i)];
     pos_ = end_ = kLag;
   }
 
@@ -151,6 +158,26 @@ class TabulatedLaggedFibonacci {
   std::array<std::int32_t, kLag + kBlock> x_{};
   int pos_ = 0;
   int end_ = 0;
+};
+
+// Jumping ahead. The integers obey x(t+55) = x(t+31) + x(t) (mod 2^14), a
+// linear recurrence with the characteristic polynomial P(z) = z^55 - z^31 -
+// 1. With z^M = sum c_i z^i (mod P), over the integers mod 2^14, every draw
+// M steps ahead is the same combination of the draws that stand now:
+// x(t+M) = sum c_i x(t+i). Squaring and multiplying gives z^M for any M in
+// some 60 products of polynomials of degree 54, so a stream far ahead of
+// another (a work unit of a parallel run) is reached without drawing.
+class JumpAhead {
+ public:
+  explicit JumpAhead(std::uint64_t steps);
+
+  // The generator `steps` draws after `g`.
+  LaggedFibonacci apply(const LaggedFibonacci& g) const;
+
+ private:
+  using Poly = std::array<std::uint32_t, 55>;
+  static Poly multiply(const Poly& a, const Poly& b);
+  Poly c_{};  // z^steps mod P
 };
 
 }  // namespace bsf

@@ -3,6 +3,7 @@
 // shapes and for both coefficient look-ups (the reference and the fast one).
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -41,6 +42,33 @@ struct BackscatterFactors {
 };
 
 BackscatterFactors backscatter_factors(const Tallies& t);
+
+// Per-history second moments of the scores, medium by medium (air, soft
+// tissue, skin): a history scores at most one primary crossing P_h and one
+// backscattered photon S_h, and the sums of P_h^2, S_h^2 and P_h*S_h,
+// together with the tallies (the sums of P_h and S_h) and the number of
+// histories, give the variances and the covariance of the two sums.
+struct TallyMoments {
+  std::array<double, 3> pp{};  // sum of P_h^2
+  std::array<double, 3> ss{};  // sum of S_h^2
+  std::array<double, 3> ps{};  // sum of P_h * S_h
+  std::int64_t histories = 0;       // histories run, scoring or not
+  std::int64_t primary_scores = 0;  // histories whose photon crossed the disc
+
+  TallyMoments& operator+=(const TallyMoments& o);
+};
+
+Tallies& operator+=(Tallies& a, const Tallies& b);
+
+// Standard uncertainties (k = 1) of the three factors BSF = (P + S)/P =
+// 1 + S/P, by first-order propagation for the ratio of the two correlated
+// sums over N histories:
+//   var(S/P) = (var S - 2 R cov(S, P) + R^2 var P) / P^2,  R = S/P,
+// with var S = sum S_h^2 - (sum S_h)^2 / N and alike. The histories of a
+// run are stratified by spectrum bin; treating them as independent draws
+// from the whole spectrum counts the spread between bins as noise, which
+// slightly overstates the uncertainty.
+BackscatterFactors factor_uncertainties(const Tallies& t, const TallyMoments& m);
 
 // The source: a point focus at (0, 0, -F) and the quadrant x > 0, y > 0 of
 // the field on the entrance plane. By the symmetry of field and phantom the
@@ -191,12 +219,13 @@ class HistoryLoop {
     const float e0 = 0.5f * static_cast<float>(k);
     lookup_.set_source_energy(e0);
     for (std::int32_t h = 0; h < n; ++h) history(e0);
-    histories_ += n;
+    moments_.histories += n;
   }
 
   const Tallies& tallies() const { return tallies_; }
+  const TallyMoments& moments() const { return moments_; }
   // Histories run so far.
-  std::int64_t histories() const { return histories_; }
+  std::int64_t histories() const { return moments_.histories; }
 
  private:
   // One history: a source point on the field quadrant, the entry point, the
@@ -233,14 +262,26 @@ class HistoryLoop {
 
     // Primary dose: the photon crosses the disc on its way in, before and
     // regardless of what it does in the phantom.
+    history_p_ = {};
+    history_s_ = {};
     if (x0 * x0 + y0 * y0 <= kDiscRadius2) {
       const DoseCoefficients mu = lookup_.primary_dose(e);
-      tallies_.PrimaryAir += static_cast<double>(e * mu.air);
-      tallies_.PrimarySoftTissue += static_cast<double>(e * mu.soft);
-      tallies_.PrimarySkin += static_cast<double>(e * mu.skin);
+      history_p_ = {static_cast<double>(e * mu.air), static_cast<double>(e * mu.soft),
+                    static_cast<double>(e * mu.skin)};
+      tallies_.PrimaryAir += history_p_[0];
+      tallies_.PrimarySoftTissue += history_p_[1];
+      tallies_.PrimarySkin += history_p_[2];
+      ++moments_.primary_scores;
     }
 
     transport(e, p, dir, source_weight);
+
+    if (history_p_[0] == 0.0 && history_s_[0] == 0.0) return;
+    for (std::size_t m = 0; m < 3; ++m) {
+      moments_.pp[m] += history_p_[m] * history_p_[m];
+      moments_.ss[m] += history_s_[m] * history_s_[m];
+      moments_.ps[m] += history_p_[m] * history_s_[m];
+    }
   }
 
   void transport(float e, Point p, Direction dir, float source_weight)
@@ -263,9 +304,13 @@ class HistoryLoop {
     if (xs * xs + ys * ys > kDiscRadius2) return;
     const DoseCoefficients mu = lookup_.dose(e);
     const float c = std::fabs(dir.cos_theta);
-    tallies_.BackscatterAir += static_cast<double>(e * mu.air * source_weight / c);
-    tallies_.BackscatterSoftTissue += static_cast<double>(e * mu.soft * source_weight / c);
-    tallies_.BackscatterSkin += static_cast<double>(e * mu.skin * source_weight / c);
+    // A history ends when its photon leaves, so this is its only score.
+    history_s_ = {static_cast<double>(e * mu.air * source_weight / c),
+                  static_cast<double>(e * mu.soft * source_weight / c),
+                  static_cast<double>(e * mu.skin * source_weight / c)};
+    tallies_.BackscatterAir += history_s_[0];
+    tallies_.BackscatterSoftTissue += history_s_[1];
+    tallies_.BackscatterSkin += history_s_[2];
   }
 
   const Phantom& phantom_;
@@ -273,7 +318,9 @@ class HistoryLoop {
   Lookup lookup_;
   Rng& rng_;
   Tallies tallies_;
-  std::int64_t histories_ = 0;
+  TallyMoments moments_;
+  // This history's scores, for the moments.
+  std::array<double, 3> history_p_{}, history_s_{};
 };
 
 }  // namespace bsf

@@ -58,10 +58,11 @@ TEST(EngineRun, CompleteRunWritesResultAndWaitsForEnter)
     const std::string value = line.substr(0, 7);
     EXPECT_TRUE(contains(r.out, "= " + value + "\r\n")) << value;
   }
-  // No temporary file is left behind.
+  // No temporary file is left behind: the four inputs, the two results and
+  // the status.
   int files = 0;
   for (const auto& e : fs::directory_iterator(d.path())) files += e.is_regular_file();
-  EXPECT_EQ(files, 5);
+  EXPECT_EQ(files, 7);
 }
 
 TEST(EngineRun, StartTimeLineIsPrintedTwice)

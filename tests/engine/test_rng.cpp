@@ -179,5 +179,42 @@ TEST(LaggedFibonacciSequence, SameSequenceEveryTimeAndAfterReseeding)
   for (int n = 0; n < 10000; ++n) ASSERT_EQ(a.draw(), first[n]) << "draw " << n + 1;
 }
 
+// Jumping ahead by polynomial arithmetic lands exactly where stepping does,
+// from any position of the ring, for small jumps and long ones.
+TEST(JumpAhead, LandsWhereSteppingLands)
+{
+  for (std::uint64_t offset : {0u, 7u, 40u}) {
+    LaggedFibonacci start;
+    for (std::uint64_t i = 0; i < offset; ++i) start.step();
+    for (std::uint64_t m : {0u, 1u, 2u, 23u, 24u, 54u, 55u, 56u, 110u, 1000u, 123457u}) {
+      LaggedFibonacci stepped = start;
+      for (std::uint64_t i = 0; i < m; ++i) stepped.step();
+      LaggedFibonacci jumped = JumpAhead(m).apply(start);
+      ASSERT_EQ(jumped.window(), stepped.window()) << "offset " << offset << ", jump " << m;
+      for (int n = 0; n < 200; ++n) ASSERT_EQ(jumped.step(), stepped.step()) << "jump " << m << ", draw " << n;
+    }
+  }
+}
+
+// Jumps compose: two jumps of 2^40 are one of 2^41, which no stepping can check.
+TEST(JumpAhead, JumpsCompose)
+{
+  const LaggedFibonacci start;
+  const std::uint64_t big = std::uint64_t{1} << 40;
+  const LaggedFibonacci twice = JumpAhead(big).apply(JumpAhead(big).apply(start));
+  EXPECT_EQ(twice.window(), JumpAhead(2 * big).apply(start).window());
+  const LaggedFibonacci split = JumpAhead(1000).apply(JumpAhead(big - 1000).apply(start));
+  EXPECT_EQ(split.window(), JumpAhead(big).apply(start).window());
+  EXPECT_NE(JumpAhead(big).apply(start).window(), start.window());
+}
+
+// The tabulated generator started from any ring draws what that ring draws.
+TEST(JumpAhead, TabulatedGeneratorContinuesAnyRing)
+{
+  LaggedFibonacci ring = JumpAhead(987654321).apply(LaggedFibonacci{});
+  TabulatedLaggedFibonacci fast(ring);
+  for (int n = 0; n < 20000; ++n) ASSERT_EQ(fast.step(), ring.step()) << "draw " << n;
+}
+
 }  // namespace
 }  // namespace bsf
