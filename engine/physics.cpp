@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "rng.h"
+
 namespace bsf {
 
 RowIndex::RowIndex(const float* x, int n, float lo, float hi, int buckets)
@@ -68,6 +70,7 @@ FastLookup::FastLookup(const SoftTissueData& st, const AbsorptionTable& ab)
   const ScatterTable& s = st.scatter;
   q_index_ = RowIndex(s.q.data(), ScatterTable::kRows, 0.0f, std::max(s.q[ScatterTable::kRows], 1e-6f), 4096);
   fc_index_ = RowIndex(s.fc.data(), ScatterTable::kRows, 0.0f, s.fc_total, 4096);
+  for (std::size_t i = 1; i <= ScatterTable::kRows; ++i) row_ratio_[i] = s.s[i] / s.s_max;
 }
 
 void FastLookup::set_source_energy(float e)
@@ -75,17 +78,18 @@ void FastLookup::set_source_energy(float e)
   source_e_ = e;
   source_tissue_ = compute_tissue(e);
   source_dose_ = compute_dose(e);
-}
-
-TissueCoefficients FastLookup::compute_tissue(float e) const
-{
-  const std::size_t i = static_cast<std::size_t>(tissue_index_.find(e));
-  const float p = (std::log(e) - ln_e_[i - 1]) / (ln_e_[i] - ln_e_[i - 1]);
-  const float coh = std::exp(ln_coh_[i - 1] + (ln_coh_[i] - ln_coh_[i - 1]) * p);
-  const float inc = std::exp(ln_inc_[i - 1] + (ln_inc_[i] - ln_inc_[i - 1]) * p);
-  const float pe = std::exp(ln_pe_[i - 1] + (ln_pe_[i] - ln_pe_[i - 1]) * p);
-  const float total = pe + inc + coh;
-  return {total, pe / total, (pe + coh) / total};
+  source_kappa_ = kElectronMass / e;
+  source_threshold_ = kahn_threshold(source_kappa_);
+  ++generation_;
+  if (outcomes_.empty()) {
+    accept_above_.resize(2 * kCandidates);
+    outcomes_.resize(2 * kCandidates);
+    rayleigh_.resize(kCandidates);
+  }
+  for (const bool low : {false, true})
+    for (std::int32_t v = 0; v < LaggedFibonacci::kModulus; ++v)
+      accept_above_[slot(low, v)] =
+          kahn_candidate(source_kappa_, low, LaggedFibonacci::to_uniform(v)).accept_above;
 }
 
 DoseCoefficients FastLookup::compute_dose(float e) const
@@ -96,6 +100,16 @@ DoseCoefficients FastLookup::compute_dose(float e) const
     return std::exp(ln_mu[j] - (ln_mu[j] - ln_mu[j - 1]) * g);
   };
   return {at(ln_air_), at(ln_soft_), at(ln_skin_)};
+}
+
+
+void FastLookup::complete(ComptonEntry& x, bool low_branch, float r2)
+{
+  const float angle = compton_angle(source_kappa_, kahn_candidate(source_kappa_, low_branch, r2).eta);
+  x.binding = binding_test(source_e_, angle, *this);
+  x.outcome = compton_outcome(source_e_, angle);
+  x.tissue = x.outcome.energy >= kCutoffEnergy ? compute_tissue(x.outcome.energy) : TissueCoefficients{};
+  x.generation = generation_;
 }
 
 }  // namespace bsf

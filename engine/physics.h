@@ -10,10 +10,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "constants.h"
 #include "data_files.h"
+#include "rng.h"
 
 namespace bsf {
 
@@ -96,6 +98,116 @@ TissueCoefficients tissue_coefficients(const TissueTable& t, float e);
 // Log-log interpolation in the absorption table, likewise.
 DoseCoefficients dose_coefficients(const AbsorptionTable& a, float e);
 
+// ---------------------------------------------------------------------------
+// Scattering.
+
+// Outcome of one scattering event: the new energy (keV) and the sine and
+// cosine of the scattering angle.
+struct Scatter {
+  float energy;
+  float sin_angle;
+  float cos_angle;
+};
+
+// Incoherent (Compton) scattering by Kahn's rejection method from the
+// Klein-Nishina cross-section, with the incoherent scattering function S(q)
+// of soft tissue as a further rejection test for electron binding (skipped
+// for q >= 10 1/A, where S has reached its free-electron limit). Draws three
+// numbers per Kahn attempt and one per S(q) test. The steps are written as
+// small functions of the draws, so that the fast look-up can tabulate them
+// for the energy at which a bin's histories start (FastLookup::compton).
+
+// The threshold on the first draw of a Kahn attempt: below or at it, the
+// low branch. kappa = 511 keV / E.
+inline float kahn_threshold(float kappa) { return (kappa + 2.0f) / (9.0f * kappa + 2.0f); }
+
+// A Kahn candidate from the second draw: the ratio eta of the photon
+// energies before and after the event, and the value the third draw must
+// stay below for the candidate to be accepted.
+struct KahnCandidate {
+  float eta;
+  float accept_above;  // accepted when accept_above > r3
+};
+
+inline KahnCandidate kahn_candidate(float kappa, bool low_branch, float r2)
+{
+  if (low_branch) {
+    const float eta = 1.0f + 2.0f * r2 / kappa;
+    return {eta, 4.0f * (1.0f / eta - 1.0f / (eta * eta))};
+  }
+  const float eta = (kappa + 2.0f) / (kappa + 2.0f * (1.0f - r2));
+  const float w = 1.0f + kappa * (1.0f - eta);
+  return {eta, 0.5f * (w * w + 1.0f / eta)};
+}
+
+// The scattering angle in (0, pi] of an accepted candidate.
+inline float compton_angle(float kappa, float eta)
+{
+  float cos_a = 1.0f - kappa * (eta - 1.0f);
+  if (cos_a == 0.0f) return kPi / 2.0f;
+  if (cos_a > 1.0f) cos_a = 1.0f;
+  float angle = std::atan(sqrt_nonneg(1.0f - cos_a * cos_a) / cos_a);
+  // Into (0, pi]; signbit also catches the -0 of an exact backward scatter.
+  if (std::signbit(angle)) angle += kPi;
+  return angle;
+}
+
+// The binding test of an angle at energy e: made when q < 10 1/A, where the
+// next draw must not exceed S(q)/S(45).
+struct BindingTest {
+  bool made;
+  float ratio;  // S(q)/S(45)
+};
+
+// The momentum transfer q = sin(theta/2)/lambda of the angle at energy e.
+inline float momentum_transfer(float e, float angle) { return std::sin(angle / 2.0f) * e / kHc; }
+
+// S(q)/S(45), S interpolated linearly in row j (the row above q).
+inline float binding_ratio(const ScatterTable& st, float q, std::size_t j)
+{
+  const float s = st.s[j - 1] + (q - st.q[j - 1]) * (st.s[j] - st.s[j - 1]) / (st.q[j] - st.q[j - 1]);
+  return s / st.s_max;
+}
+
+template <class Lookup>
+BindingTest binding_test(float e, float angle, const Lookup& lookup)
+{
+  const float q = momentum_transfer(e, angle);
+  if (!(q < kBindingLimitQ)) return {false, 0.0f};
+  return {true, binding_ratio(lookup.scatter(), q, static_cast<std::size_t>(lookup.q_row(q)))};
+}
+
+// Whether the binding test rejects the angle, drawing its number when the
+// test is made. A look-up that knows S(q_{j-1})/S(45) of each row can pass a
+// draw at or below it without interpolating: S rises, the interpolated S is
+// then at least the row's, and so is its ratio, rounded alike.
+template <class Lookup, class Rng>
+bool binding_rejects(float e, float angle, const Lookup& lookup, Rng& rng)
+{
+  const float q = momentum_transfer(e, angle);
+  if (!(q < kBindingLimitQ)) return false;
+  const std::size_t j = static_cast<std::size_t>(lookup.q_row(q));
+  const float r = rng.draw();
+  if constexpr (requires { lookup.row_ratio(j); })
+    if (r <= lookup.row_ratio(j - 1)) return false;
+  return !(binding_ratio(lookup.scatter(), q, j) >= r);
+}
+
+// The photon after an event at energy e scattered by `angle`.
+inline Scatter compton_outcome(float e, float angle)
+{
+  const float cos_a = std::cos(angle);
+  const float sin_a = std::sin(angle);
+  return {e / (1.0f + (e / kElectronMass) * (1.0f - cos_a)), sin_a, cos_a};
+}
+
+// The candidate angle from the inversion's draw r at energy e; not
+// reachable when its momentum transfer is beyond reach at this energy.
+struct RayleighCandidate {
+  bool reachable;
+  float cos_a;
+};
+
 // The reference look-up: the two functions above, with linear searches in
 // the scattering-function table. Slow and obviously right; the fast look-up
 // must reproduce it bit for bit.
@@ -134,14 +246,33 @@ class FastLookup {
     last_tissue_ = compute_tissue(e);
     return last_tissue_;
   }
+
+  // Compton scattering at energy e with the same draws and results as
+  // sample_compton; at the bin's source energy from a table of outcomes.
+  template <class Rng>
+  Scatter compton(float e, Rng& rng);
+  // Rayleigh scattering likewise, as sample_rayleigh.
+  template <class Rng>
+  Scatter rayleigh(float e, Rng& rng);
   DoseCoefficients primary_dose(float e) { return e == source_e_ ? source_dose_ : compute_dose(e); }
   DoseCoefficients dose(float e) { return compute_dose(e); }
   int q_row(float q) const { return q_index_.find(q); }
   int fc_row(float u) const { return fc_index_.find(u); }
   const ScatterTable& scatter() const { return st_.scatter; }
+  // S(q_i)/S(45) of row i, as binding_ratio rounds it.
+  float row_ratio(std::size_t i) const { return row_ratio_[i]; }
 
  private:
-  TissueCoefficients compute_tissue(float e) const;
+  TissueCoefficients compute_tissue(float e) const
+  {
+    const std::size_t i = static_cast<std::size_t>(tissue_index_.find(e));
+    const float p = (std::log(e) - ln_e_[i - 1]) / (ln_e_[i] - ln_e_[i - 1]);
+    const float coh = std::exp(ln_coh_[i - 1] + (ln_coh_[i] - ln_coh_[i - 1]) * p);
+    const float inc = std::exp(ln_inc_[i - 1] + (ln_inc_[i] - ln_inc_[i - 1]) * p);
+    const float pe = std::exp(ln_pe_[i - 1] + (ln_pe_[i] - ln_pe_[i - 1]) * p);
+    const float total = pe + inc + coh;
+    return {total, pe / total, (pe + coh) / total};
+  }
   DoseCoefficients compute_dose(float e) const;
 
   const SoftTissueData& st_;
@@ -152,101 +283,172 @@ class FastLookup {
   // Logarithms of the absorption table.
   std::array<float, kEnergyBins + 1> ln_ea_{}, ln_air_{}, ln_soft_{}, ln_skin_{};
   RowIndex tissue_index_, absorption_index_, q_index_, fc_index_;
+  std::array<float, ScatterTable::kRows + 1> row_ratio_{};
 
   float last_tissue_e_ = -1.0f;
   TissueCoefficients last_tissue_{};
   float source_e_ = -1.0f;
   TissueCoefficients source_tissue_{};
   DoseCoefficients source_dose_{};
+
+  // A Compton event at the source energy is a function of its draws: of
+  // the Kahn branch (the first draw against the threshold), of the integer
+  // of the second draw, and then of the third draw and the binding draw
+  // only through two comparisons. Its outcome, with the tissue coefficients
+  // at the energy it leaves, is tabulated by branch and second draw as the
+  // draws come, once per bin; the first Compton event of most histories
+  // then costs no arctangent, sine, cosine, logarithm or exponential.
+  // The candidate's acceptance value is filled at its first draw, the rest
+  // (angle, binding test, outcome) at its first acceptance.
+  // Touched at every attempt, kept small and filled for the whole bin at
+  // once: the acceptance value of the candidate of each branch and second
+  // draw (128 KiB).
+  std::vector<float> accept_above_;
+  // Touched at an acceptance: what the event does.
+  struct ComptonEntry {
+    BindingTest binding;
+    Scatter outcome;
+    TissueCoefficients tissue;  // at outcome.energy
+    std::uint32_t generation = 0;
+  };
+  static constexpr std::size_t kCandidates = 16384;  // integers a draw can take
+  static std::size_t slot(bool low_branch, std::int32_t v2)
+  {
+    return (low_branch ? kCandidates : 0) + static_cast<std::size_t>(v2);
+  }
+  const ComptonEntry& outcome(std::size_t slot, bool low_branch, float r2)
+  {
+    ComptonEntry& x = outcomes_[slot];
+    if (x.generation != generation_) complete(x, low_branch, r2);
+    return x;
+  }
+  void complete(ComptonEntry& x, bool low_branch, float r2);
+
+  float source_kappa_ = 0.0f;
+  float source_threshold_ = 0.0f;
+  std::uint32_t generation_ = 0;  // of the source energy: older entries are stale
+  std::vector<ComptonEntry> outcomes_;
+
+  // A Rayleigh event at the source energy: the candidate of each integer
+  // of the inversion's draw and its outcome.
+  struct RayleighEntry {
+    RayleighCandidate candidate;
+    Scatter outcome;
+    std::uint32_t generation = 0;
+  };
+  std::vector<RayleighEntry> rayleigh_;
 };
 
-// ---------------------------------------------------------------------------
-// Scattering.
-
-// Outcome of one scattering event: the new energy (keV) and the sine and
-// cosine of the scattering angle.
-struct Scatter {
-  float energy;
-  float sin_angle;
-  float cos_angle;
-};
-
-// Incoherent (Compton) scattering by Kahn's rejection method from the
-// Klein-Nishina cross-section, with the incoherent scattering function S(q)
-// of soft tissue as a further rejection test for electron binding (skipped
-// for q >= 10 1/A, where S has reached its free-electron limit). Draws three
-// numbers per Kahn attempt and one per S(q) test.
 template <class Lookup, class Rng>
 Scatter sample_compton(float e, const Lookup& lookup, Rng& rng)
 {
-  const ScatterTable& st = lookup.scatter();
   const float kappa = kElectronMass / e;  // inverse photon energy in electron masses
-  const float t = (kappa + 2.0f) / (9.0f * kappa + 2.0f);
-  float angle;
+  const float t = kahn_threshold(kappa);
   for (;;) {
     const float r1 = rng.draw();
     const float r2 = rng.draw();
     const float r3 = rng.draw();
-    float eta;  // ratio of the photon energies before and after the event
-    bool accept;
-    if (r1 <= t) {
-      eta = 1.0f + 2.0f * r2 / kappa;
-      accept = 4.0f * (1.0f / eta - 1.0f / (eta * eta)) > r3;
-    } else {
-      eta = (kappa + 2.0f) / (kappa + 2.0f * (1.0f - r2));
-      const float w = 1.0f + kappa * (1.0f - eta);
-      accept = 0.5f * (w * w + 1.0f / eta) > r3;
-    }
-    if (!accept) continue;
-
-    float cos_a = 1.0f - kappa * (eta - 1.0f);
-    if (cos_a == 0.0f) {
-      angle = kPi / 2.0f;
-    } else {
-      if (cos_a > 1.0f) cos_a = 1.0f;
-      angle = std::atan(sqrt_nonneg(1.0f - cos_a * cos_a) / cos_a);
-      // Into (0, pi]; signbit also catches the -0 of an exact backward scatter.
-      if (std::signbit(angle)) angle += kPi;
-    }
-
-    const float q = std::sin(angle / 2.0f) * e / kHc;
-    if (q < kBindingLimitQ) {
-      const int j = lookup.q_row(q);
-      const std::size_t jj = static_cast<std::size_t>(j);
-      const float s = st.s[jj - 1] + (q - st.q[jj - 1]) * (st.s[jj] - st.s[jj - 1]) /
-                                         (st.q[jj] - st.q[jj - 1]);
-      const float r = rng.draw();
-      if (!(s / st.s_max >= r)) continue;
-    }
-    break;
+    const KahnCandidate c = kahn_candidate(kappa, r1 <= t, r2);
+    if (!(c.accept_above > r3)) continue;
+    const float angle = compton_angle(kappa, c.eta);
+    if (binding_rejects(e, angle, lookup, rng)) continue;
+    return compton_outcome(e, angle);
   }
-  const float cos_a = std::cos(angle);
-  const float sin_a = std::sin(angle);
-  return {e / (1.0f + (e / kElectronMass) * (1.0f - cos_a)), sin_a, cos_a};
+}
+
+// The tables are indexed by the engine generator's integers, 0 ... 16383,
+// whose uniform numbers they were filled with; any other generator samples
+// without them.
+template <class Rng>
+inline constexpr bool kTablesFit = std::is_same_v<Rng, TabulatedLaggedFibonacci>;
+
+template <class Rng>
+Scatter FastLookup::compton(float e, Rng& rng)
+{
+  if (!kTablesFit<Rng> || e != source_e_) return sample_compton(e, *this, rng);
+  for (;;) {
+    const std::int32_t v1 = rng.step();
+    const std::int32_t v2 = rng.step();
+    const std::int32_t v3 = rng.step();
+    const bool low = rng.uniform(v1) <= source_threshold_;
+    const std::size_t k = slot(low, v2);
+    if (!(accept_above_[k] > rng.uniform(v3))) continue;
+    const ComptonEntry& c = outcome(k, low, rng.uniform(v2));
+    if (c.binding.made && !(c.binding.ratio >= rng.draw())) continue;
+    // The next flight looks up the new energy: its coefficients are at hand.
+    last_tissue_e_ = c.outcome.energy;
+    last_tissue_ = c.tissue;
+    return c.outcome;
+  }
+}
+
+// Scattering with the lookup's own way when it has one.
+template <class Lookup, class Rng>
+Scatter scatter_compton(float e, Lookup& lookup, Rng& rng)
+{
+  if constexpr (requires { lookup.compton(e, rng); }) return lookup.compton(e, rng);
+  else return sample_compton(e, lookup, rng);
 }
 
 // Coherent (Rayleigh) scattering: q sampled from the cumulative distribution
 // of F(q)^2 over q by linear inversion, then the Thomson factor
 // (1 + cos^2)/2 as a rejection test. The energy is unchanged. Draws one
 // number per inversion and one per Thomson test.
+
+template <class Lookup>
+RayleighCandidate rayleigh_candidate(float e, float r, const Lookup& lookup)
+{
+  const ScatterTable& st = lookup.scatter();
+  const float u = r * st.fc_total;
+  const std::size_t j = static_cast<std::size_t>(lookup.fc_row(u));
+  const float q = st.q[j - 1] + (st.q[j] - st.q[j - 1]) * (u - st.fc[j - 1]) / (st.fc[j] - st.fc[j - 1]);
+  const float sin_half = q * kHc / e;
+  if (sin_half > 1.0f) return {false, 0.0f};
+  return {true, 1.0f - 2.0f * (sin_half * sin_half)};
+}
+
+// The Thomson test: the draw r accepts when 2 r <= 1 + cos^2.
+inline bool thomson_accepts(float cos_a, float r) { return 2.0f * r <= 1.0f + cos_a * cos_a; }
+
+inline Scatter rayleigh_outcome(float e, float cos_a)
+{
+  if (cos_a > 1.0f) cos_a = 1.0f;
+  return {e, sqrt_nonneg(1.0f - cos_a * cos_a), cos_a};
+}
+
 template <class Lookup, class Rng>
 Scatter sample_rayleigh(float e, const Lookup& lookup, Rng& rng)
 {
-  const ScatterTable& st = lookup.scatter();
-  float cos_a;
   for (;;) {
-    const float u = rng.draw() * st.fc_total;
-    const std::size_t j = static_cast<std::size_t>(lookup.fc_row(u));
-    const float q = st.q[j - 1] + (st.q[j] - st.q[j - 1]) * (u - st.fc[j - 1]) /
-                                      (st.fc[j] - st.fc[j - 1]);
-    const float sin_half = q * kHc / e;
-    if (sin_half > 1.0f) continue;  // momentum transfer beyond reach at this energy
-    cos_a = 1.0f - 2.0f * (sin_half * sin_half);
-    const float r = rng.draw();
-    if (2.0f * r <= 1.0f + cos_a * cos_a) break;
+    const RayleighCandidate c = rayleigh_candidate(e, rng.draw(), lookup);
+    if (!c.reachable) continue;
+    if (thomson_accepts(c.cos_a, rng.draw())) return rayleigh_outcome(e, c.cos_a);
   }
-  if (cos_a > 1.0f) cos_a = 1.0f;
-  return {e, sqrt_nonneg(1.0f - cos_a * cos_a), cos_a};
+}
+
+template <class Rng>
+Scatter FastLookup::rayleigh(float e, Rng& rng)
+{
+  if (!kTablesFit<Rng> || e != source_e_) return sample_rayleigh(e, *this, rng);
+  for (;;) {
+    const std::int32_t v = rng.step();
+    RayleighEntry& c = rayleigh_[static_cast<std::size_t>(v)];
+    if (c.generation != generation_) {
+      c.candidate = rayleigh_candidate(e, rng.uniform(v), *this);
+      c.outcome = rayleigh_outcome(e, c.candidate.cos_a);
+      c.generation = generation_;
+    }
+    if (!c.candidate.reachable) continue;
+    if (thomson_accepts(c.candidate.cos_a, rng.draw())) return c.outcome;
+  }
+}
+
+// Scattering with the lookup's own way when it has one.
+template <class Lookup, class Rng>
+Scatter scatter_rayleigh(float e, Lookup& lookup, Rng& rng)
+{
+  if constexpr (requires { lookup.rayleigh(e, rng); }) return lookup.rayleigh(e, rng);
+  else return sample_rayleigh(e, lookup, rng);
 }
 
 // Turns the direction `d` by the scattering angle (sin_a, cos_a) at the

@@ -165,8 +165,8 @@ inline void transport_photon(const Phantom& phantom, Lookup& lookup, Rng& rng, f
     }
 
     if (r2 < mu.p_photo) return;  // photoelectric absorption
-    const Scatter sc = r2 < mu.p_photo_coherent ? sample_rayleigh(e, lookup, rng)
-                                                : sample_compton(e, lookup, rng);
+    const Scatter sc = r2 < mu.p_photo_coherent ? scatter_rayleigh(e, lookup, rng)
+                                                : scatter_compton(e, lookup, rng);
     e = sc.energy;
     if (e < kCutoffEnergy) return;  // before the azimuth is drawn
     const auto psi = rng.azimuth(rng.step());  // psi = 2 pi r

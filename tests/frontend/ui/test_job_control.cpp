@@ -40,7 +40,8 @@ QString held_standin()
   return "echo x >> starts\n"
          "printf ' run %s\\r\\n' $(wc -l < starts)\n"
          "printf ' Field size = 43.2 \\201\\176 35.6 [cm2]\\r\\n'\n"
-         "while [ ! -e release ]; do sleep 0.02; done\n"
+         // At most a minute, should a failed test never release it.
+         "n=0; while [ ! -e release ] && [ $n -lt 3000 ]; do sleep 0.02; n=$((n+1)); done\n"
          "rm -f release\n"
          "[ -e result ] && cp result ResultBSF.txt\n"
          "exit $(cat status 2>/dev/null || echo 0)\n";
@@ -318,7 +319,7 @@ class JobControl : public QObject {
                               "printf ' run %s\\r\\n' $n\n"
                               "printf ' 1.2\\r\\n 1.3\\r\\n 1.4\\r\\n' > ResultBSF.txt\n"
                               "printf '  --- Calculation finished ---\\r\\n  ---    Hit Enter key     ---\\r\\n'\n"
-                              "while [ ! -e enter$n ]; do sleep 0.02; done\n"
+                              "t=0; while [ ! -e enter$n ] && [ $t -lt 3000 ]; do sleep 0.02; t=$((t+1)); done\n"
                               "printf 'Stop - Program terminated.\\r\\n'\n");
     confirm_shape("Option3");
     form5().button("Command2")->click();
