@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "data_tables.h"
 
 namespace bsf {
@@ -36,6 +38,65 @@ std::optional<EngineResult> read_result_file(const std::filesystem::path& dir)
     pos = end;
   }
   return EngineResult{values[0], values[1], values[2]};
+}
+
+namespace {
+
+std::optional<nlohmann::json> read_json(const std::filesystem::path& file)
+{
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  nlohmann::json j = nlohmann::json::parse(text, nullptr, false);
+  if (j.is_discarded() || !j.is_object()) return std::nullopt;
+  return j;
+}
+
+}  // namespace
+
+std::optional<EngineResultJson> read_result_json(const std::filesystem::path& dir)
+{
+  const auto j = read_json(resolve_nocase(dir, "ResultBSF.json"));
+  if (!j) return std::nullopt;
+  try {
+    EngineResultJson r;
+    r.factors = {j->at("bsf_air_kerma").get<double>(), j->at("bsf_soft_tissue").get<double>(),
+                 j->at("bsf_skin").get<double>()};
+    r.uncertainties = {j->at("u_air_kerma").get<double>(), j->at("u_soft_tissue").get<double>(),
+                       j->at("u_skin").get<double>()};
+    r.histories = j->at("histories").get<std::int64_t>();
+    r.primary_scores = j->at("primary_scores").get<std::int64_t>();
+    r.threads = j->at("threads").get<int>();
+    r.seconds = j->at("seconds").get<double>();
+    r.phantom = j->at("phantom").get<std::string>();
+    for (double v : {r.factors.air_kerma, r.factors.soft_tissue, r.factors.skin})
+      if (!(std::isfinite(v) && v > 0.0)) return std::nullopt;
+    return r;
+  } catch (const nlohmann::json::exception&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<EngineStatus> read_engine_status(const std::filesystem::path& dir)
+{
+  const auto j = read_json(resolve_nocase(dir, "EngineStatus.json"));
+  if (!j) return std::nullopt;
+  try {
+    EngineStatus s;
+    s.state = j->at("state").get<std::string>();
+    s.histories_done = j->at("histories_done").get<std::int64_t>();
+    s.histories_total = j->at("histories_total").get<std::int64_t>();
+    s.elapsed_seconds = j->at("elapsed_seconds").get<double>();
+    s.threads = j->value("threads", 1);
+    s.program = j->value("program", std::string());
+    s.pid = j->value("pid", 0L);
+    s.started = j->value("started", std::string());
+    s.exit_status = j->value("exit_status", -1);
+    s.message = j->value("message", std::string());
+    return s;
+  } catch (const nlohmann::json::exception&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace bsf

@@ -327,9 +327,11 @@ void ConditionsForm::compute_spectrum_step()
   shell_.show_half_value_layer(QString::fromStdString(half_value_layer_text(r)));
 }
 
-void ConditionsForm::show_factor(const char* name, double value)
+void ConditionsForm::show_factor(const char* name, double value, std::optional<double> uncertainty)
 {
-  label(u8(name))->setText(QString::fromStdString(format_pattern(value, "#0.000")));
+  std::string text = format_pattern(value, "#0.000");
+  if (uncertainty) text += " ± " + format_pattern(*uncertainty, "#0.000");
+  label(u8(name))->setText(QString::fromStdString(text));
 }
 
 void ConditionsForm::Command1_Click()
@@ -468,6 +470,8 @@ std::vector<ControlSpec> form5_controls()
       {"Command2", Kind::Button, 4080, 5040, 3375, 735, "この条件で計算する", nullptr, " Go ! "},
       {"Command4", Kind::Button, 7680, 5040, 3255, 735, "計算結果表示"},
       {"Command1", Kind::Button, 15000, 5040, 1335, 735, "Exit", nullptr, "  ---  bye bye  ---  "},
+      // Where the last run stands, in the free strip below the buttons.
+      {"LabelStatus", Kind::Label, 600, 5820, 15735, 360},
   };
   c.insert(c.end(), std::begin(own), std::end(own));
   return c;
@@ -480,6 +484,8 @@ Form5::Form5(Shell& shell)
 {
   connect(button("Command3"), &QPushButton::clicked, this, [this] { Command3_Click(); });
   connect(button("Command4"), &QPushButton::clicked, this, [this] { Command4_Click(); });
+  follow_timer_.setInterval(500);
+  connect(&follow_timer_, &QTimer::timeout, this, [this] { follow_run(); });
 }
 
 void Form5::load()
@@ -526,10 +532,13 @@ void Form5::calculate()
   // Let the form repaint before the engine's window opens. User input waits:
   // a second click or a close now would run in the middle of this one.
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  const auto started = shell_.launcher().launch(confirmed_shape_, QString::fromStdString(dir.string()));
+  const QStringList arguments = shell_.use_all_cores() ? QStringList{"--threads", "0"} : QStringList{};
+  const auto started = shell_.launcher().launch(confirmed_shape_, QString::fromStdString(dir.string()), arguments);
   if (!started) return;
   run_ = started->run;
   button("Command4")->setEnabled(true);
+  follow_run();
+  follow_timer_.start();
   if (started->terminal.isEmpty() && shell_.first_detached_notice())
     warn(this, u8("端末ウィンドウが見つからないため、計算プログラムは画面なしで実行されます。\n"
                   "計算の経過とエラーは、作業フォルダの「計算プログラム名.log」に書かれます。"
@@ -550,7 +559,7 @@ bool Form5::running() const
 
 std::vector<const char*> Form5::exit_files() const
 {
-  std::vector<const char*> files = {"X_SPCTL.dat", "ResultBSF.txt", "joken.txt"};
+  std::vector<const char*> files = {"X_SPCTL.dat", "ResultBSF.txt", "joken.txt", "ResultBSF.json", "EngineStatus.json"};
   // A run that goes on keeps its log: the folder stays marked as busy, and
   // on the next visit the result button still follows the run.
   static constexpr std::pair<const char*, const char*> kLogs[] = {
@@ -567,7 +576,10 @@ void Form5::on_exit()
 {
   // The files of a finished run are gone with the others: the result
   // button no longer has a run to report on.
-  if (!running()) run_.reset();
+  if (!running()) {
+    run_.reset();
+    follow_timer_.stop();
+  }
   // The shape dialog belongs to this form's visit: it goes with it, keeping
   // its texts for the next one.
   if (Form13* dialog = shell_.form13()) dialog->hide();
@@ -580,35 +592,85 @@ void Form5::after_preset(const QString& item)
 
 void Form5::Command3_Click() { shell_.guarded([this] { shell_.show_form13().prepare_opening(); }); }
 
-void Form5::Command4_Click()
+bool Form5::show_run_result()
 {
   const fs::path& dir = shell_.working_dir();
-  // Only a result written since the last run started is that run's result.
-  std::optional<EngineResult> r;
-  if (!run_ || result_written_since(dir, run_->result_before)) {
-    try {
-      r = read_result_file(dir);
-    } catch (const std::exception&) {  // any failure to read: not there yet
+  ExposureConditions& s = shell_.state();
+  // Only a result written since the last run started is that run's result;
+  // the JSON brings the uncertainties, the text file serves older runs.
+  if (!run_ || written_since(dir, kResultJson, run_->json_before)) {
+    if (const auto j = read_result_json(dir)) {
+      s.BsfAirKerma = j->factors.air_kerma;
+      s.BsfSoftTissue = j->factors.soft_tissue;
+      s.BsfSkin = j->factors.skin;
+      show_factor("Label68", s.BsfSoftTissue, j->uncertainties.soft_tissue);
+      show_factor("Label70", s.BsfAirKerma, j->uncertainties.air_kerma);
+      show_factor("Label69", s.BsfSkin, j->uncertainties.skin);
+      return true;
     }
   }
-  if (r) {
-    ExposureConditions& s = shell_.state();
-    s.BsfAirKerma = r->air_kerma;
-    s.BsfSoftTissue = r->soft_tissue;
-    s.BsfSkin = r->skin;
-    show_factor("Label68", s.BsfSoftTissue);
-    show_factor("Label70", s.BsfAirKerma);
-    show_factor("Label69", s.BsfSkin);
-    return;
+  if (run_ && !written_since(dir, kResultTxt, run_->result_before)) return false;
+  std::optional<EngineResult> r;
+  try {
+    r = read_result_file(dir);
+  } catch (const std::exception&) {  // any failure to read: not there yet
   }
+  if (!r) return false;
+  s.BsfAirKerma = r->air_kerma;
+  s.BsfSoftTissue = r->soft_tissue;
+  s.BsfSkin = r->skin;
+  show_factor("Label68", s.BsfSoftTissue);
+  show_factor("Label70", s.BsfAirKerma);
+  show_factor("Label69", s.BsfSkin);
+  return true;
+}
+
+void Form5::Command4_Click()
+{
+  if (show_run_result()) return;
   if (run_) {
-    const RunStatus status = run_status(*run_, std::chrono::steady_clock::now());
+    const RunStatus status = settled_status();
     if (status.state != RunStatus::State::Running) {
       show_stopped(status);
       return;
     }
   }
   warn(this, u8(" まだ計算が終わっていません。しばらくお待ちください。 "));
+}
+
+RunStatus Form5::settled_status() const
+{
+  RunStatus status = run_status(*run_, std::chrono::steady_clock::now());
+  // Past its loop without a result of this run: it stopped (no primary
+  // score, a result that could not be written), whatever its window waits for.
+  const fs::path& dir = shell_.working_dir();
+  if (status.state == RunStatus::State::Finished && !written_since(dir, kResultTxt, run_->result_before)) {
+    status.state = RunStatus::State::Stopped;
+    if (const auto es = engine_status(); es && es->state == "failed") status.exit_status = es->exit_status;
+  }
+  return status;
+}
+
+std::optional<EngineStatus> Form5::engine_status() const
+{
+  const fs::path& dir = shell_.working_dir();
+  if (!run_ || !written_since(dir, kEngineStatus, run_->status_before)) return std::nullopt;
+  return read_engine_status(dir);
+}
+
+void Form5::follow_run()
+{
+  if (!run_) {
+    follow_timer_.stop();
+    return;
+  }
+  const RunStatus status = settled_status();
+  const std::optional<EngineStatus> es = engine_status();
+  label("LabelStatus")->setText(QString::fromStdString(status_line(run_->engine, status, es)));
+  if (status.state == RunStatus::State::Running) return;
+  follow_timer_.stop();
+  // A finished run's factors appear without a further click.
+  if (status.state == RunStatus::State::Finished) show_run_result();
 }
 
 void Form5::show_stopped(const RunStatus& status)

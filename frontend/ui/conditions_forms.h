@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 #include <optional>
 #include <vector>
 
@@ -50,7 +51,9 @@ class ConditionsForm : public Form {
   void clear_factors();
   // The spectrum model: X_SPCTL.dat and the half-value layer.
   void compute_spectrum_step();
-  void show_factor(const char* label, double value);
+  // A factor with the pattern "#0.000", and its standard uncertainty when
+  // known ("1.396 ± 0.004").
+  void show_factor(const char* label, double value, std::optional<double> uncertainty = std::nullopt);
 
   // The form's own part of the calculate button, after the checks pass.
   virtual void calculate() = 0;
@@ -111,6 +114,18 @@ class Form5 : public ConditionsForm {
 
  private:
   void show_stopped(const RunStatus& status);
+  // Shows the result of the last run (the JSON with its uncertainties, else
+  // the text file) when it has written one; false otherwise.
+  bool show_run_result();
+  // The last run's state, a run past its loop without a result counting as
+  // stopped.
+  RunStatus settled_status() const;
+  // The engine's own status of the last run, when it has written one.
+  std::optional<EngineStatus> engine_status() const;
+  // Every half second while a run goes on: the status line, and the result
+  // when it has finished.
+  void follow_run();
+  QTimer follow_timer_;
   // True while the run started last from this form goes on.
   bool running() const;
 

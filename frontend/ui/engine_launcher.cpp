@@ -55,6 +55,7 @@ QString EngineLauncher::run_script()
   // files from "$2".
   return QStringLiteral(
       "engine=$1 dir=$2 log=$3 mode=$4 token=$5\n"
+      "shift 5\n"  // the engine's own arguments remain
       "name=${engine##*/}\n"
       "exec 3>>\"$log\" || exit 0\n"
       "flock -w 10 3 || exit 0\n"
@@ -63,7 +64,7 @@ QString EngineLauncher::run_script()
       "printf '%s is process %s\\n' \"$name\" \"$$\" >&3\n"
       "if [ \"$mode\" = terminal ]; then show() { tee -a /dev/fd/3; }; else show() { cat >&3; }; fi\n"
       "if cd \"$dir\"; then\n"
-      "  \"$engine\" 2>&1 3>&- | LC_ALL=C sed -u 's/\\x81\\x7e/\\xc3\\x97/g' | show\n"
+      "  \"$engine\" \"$@\" 2>&1 3>&- | LC_ALL=C sed -u 's/\\x81\\x7e/\\xc3\\x97/g' | show\n"
       "  status=${PIPESTATUS[0]}\n"
       "else\n"
       "  printf ' Cannot enter the working folder %s.\\n' \"$dir\" | show\n"
@@ -98,7 +99,7 @@ EngineRun new_log(const QString& name, const QString& working_dir, const QString
            working_dir + "\n")
               .toUtf8());
   f.close();
-  return EngineRun{name.toStdString(), log_path, result_stamp(working_dir.toStdString()), std::chrono::steady_clock::now()};
+  return start_record(name.toStdString(), log_path, working_dir.toStdString());
 }
 
 // Waits until the wrapper in a terminal has written its process line.
@@ -128,7 +129,8 @@ bool wait_for_wrapper(const EngineRun& run, qint64 terminal_pid)
 
 }  // namespace
 
-std::optional<EngineStart> EngineLauncher::launch(int phantom_shape, const QString& working_dir) const
+std::optional<EngineStart> EngineLauncher::launch(int phantom_shape, const QString& working_dir,
+                                                 const QStringList& arguments) const
 {
   const QString name = engine_program(phantom_shape);
   if (name.isEmpty()) return std::nullopt;
@@ -163,7 +165,7 @@ std::optional<EngineStart> EngineLauncher::launch(int phantom_shape, const QStri
     QProcess p;
     p.setProgram(path);
     p.setArguments(t.command +
-                   QStringList{"bash", "-c", run_script(), "bash", engine, working_dir, log, "terminal", token});
+                   QStringList{"bash", "-c", run_script(), "bash", engine, working_dir, log, "terminal", token} + arguments);
     p.setWorkingDirectory(working_dir);
     qint64 pid = 0;
     if (!p.startDetached(&pid)) continue;
@@ -178,7 +180,7 @@ std::optional<EngineStart> EngineLauncher::launch(int phantom_shape, const QStri
   // once); anything the wrapper itself says goes to the log too.
   QProcess p;
   p.setProgram(QStringLiteral("bash"));
-  p.setArguments({"-c", run_script(), "bash", engine, working_dir, log, "detached", token});
+  p.setArguments(QStringList{"-c", run_script(), "bash", engine, working_dir, log, "detached", token} + arguments);
   p.setWorkingDirectory(working_dir);
   p.setStandardInputFile(QProcess::nullDevice());
   p.setStandardOutputFile(log, QIODevice::Append);

@@ -67,11 +67,15 @@ class EngineLauncher {
   // EngineStartError when the engine is missing or cannot start, or the
   // log cannot be created. A terminal that ends without starting the
   // engine (a broken one) is passed over for the next, or for none.
-  std::optional<EngineStart> launch(int phantom_shape, const QString& working_dir) const;
+  // `arguments` go to the engine ("--threads 0" for all cores; none for the
+  // exact serial run).
+  std::optional<EngineStart> launch(int phantom_shape, const QString& working_dir,
+                                    const QStringList& arguments = {}) const;
 
   // The shell command that runs the engine: "$1" is the engine's path, "$2"
   // the working directory, "$3" the log, "$4" "terminal" or "detached", "$5"
-  // the token of this attempt, which the log's first line must carry.
+  // the token of this attempt, which the log's first line must carry; the
+  // rest are the engine's arguments.
   static QString run_script();
 
  private:

@@ -1,7 +1,10 @@
 #include "engine_run.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -175,7 +178,16 @@ std::optional<FileStamp> file_stamp(const fs::path& file)
                    static_cast<long long>(st.st_mtim.tv_sec) * 1'000'000'000LL + st.st_mtim.tv_nsec};
 }
 
-std::optional<FileStamp> result_stamp(const fs::path& dir) { return file_stamp(resolve_nocase(dir, "ResultBSF.txt")); }
+std::optional<FileStamp> stamp_of(const fs::path& dir, std::string_view name)
+{
+  return file_stamp(resolve_nocase(dir, std::string(name)));
+}
+
+EngineRun start_record(std::string engine, fs::path log, const fs::path& dir)
+{
+  return EngineRun{std::move(engine), std::move(log), stamp_of(dir, kResultTxt), stamp_of(dir, kResultJson),
+                   stamp_of(dir, kEngineStatus), std::chrono::steady_clock::now()};
+}
 
 RunStatus run_status(const EngineRun& run, std::chrono::steady_clock::time_point now)
 {
@@ -222,10 +234,61 @@ std::optional<std::string> run_in_progress(const fs::path& dir)
   return std::nullopt;
 }
 
-bool result_written_since(const fs::path& dir, const std::optional<FileStamp>& before)
+bool written_since(const fs::path& dir, std::string_view name, const std::optional<FileStamp>& before)
 {
-  const std::optional<FileStamp> now = result_stamp(dir);
+  const std::optional<FileStamp> now = stamp_of(dir, name);
   return now && now != before;
+}
+
+std::string duration_text(double seconds)
+{
+  const long s = std::lround(std::max(0.0, seconds));
+  if (s >= 3600) return std::to_string(s / 3600) + " 時間 " + std::to_string(s % 3600 / 60) + " 分";
+  if (s >= 60) return std::to_string(s / 60) + " 分 " + std::to_string(s % 60) + " 秒";
+  return std::to_string(s) + " 秒";
+}
+
+std::string grouped(std::int64_t n)
+{
+  std::string digits = std::to_string(n < 0 ? -n : n);
+  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), ",");
+  return (n < 0 ? "-" : "") + digits;
+}
+
+std::string status_line(std::string_view engine, const RunStatus& run, const std::optional<EngineStatus>& es)
+{
+  const std::string name(engine);
+  switch (run.state) {
+    case RunStatus::State::Running: {
+      if (!es || es->state != "running" || es->histories_total <= 0)
+        return "計算プログラム " + name + " を起動しています…";
+      const double share = static_cast<double>(es->histories_done) / static_cast<double>(es->histories_total);
+      char percent[16];
+      std::snprintf(percent, sizeof percent, "%.1f", 100.0 * share);
+      std::string line = "計算中（" + name + (es->threads > 1 ? "、" + std::to_string(es->threads) + " スレッド" : "") +
+                         "）: " + percent + " %　" + grouped(es->histories_done) + " / " +
+                         grouped(es->histories_total) + " ヒストリー　経過 " + duration_text(es->elapsed_seconds);
+      if (es->histories_done > 0 && share < 1.0)
+        line += "　残り約 " + duration_text(es->elapsed_seconds * (1.0 - share) / share);
+      return line;
+    }
+    case RunStatus::State::Finished:
+      if (es && es->state == "finished")
+        return "計算終了（" + name + "）: " + grouped(es->histories_done) + " ヒストリー、所要 " +
+               duration_text(es->elapsed_seconds);
+      return "計算終了（" + name + "）";
+    case RunStatus::State::Stopped: {
+      std::string line = "計算停止（" + name + "）: " + run.reason;
+      // The engine's own words, as it gave them in its status or its log.
+      const std::string message = es && es->state == "failed" && !es->message.empty()
+                                      ? es->message
+                                      : run.engine_message.empty() ? std::string() : run.engine_message.front();
+      const std::size_t first = message.find_first_not_of(' ');
+      if (first != std::string::npos) line += "　" + message.substr(first);
+      return line;
+    }
+  }
+  return {};
 }
 
 }  // namespace bsf::ui

@@ -23,6 +23,8 @@
 #include <string_view>
 #include <vector>
 
+#include "result_file.h"
+
 namespace bsf::ui {
 
 // What a run's log says.
@@ -70,17 +72,26 @@ struct FileStamp {
 };
 std::optional<FileStamp> file_stamp(const std::filesystem::path& file);
 
-// The stamp of the result file in `dir` (its name matched without regard to
-// letter case); nothing when there is none.
-std::optional<FileStamp> result_stamp(const std::filesystem::path& dir);
+// The stamp of the file `name` in `dir` (matched without regard to letter
+// case); nothing when there is none.
+std::optional<FileStamp> stamp_of(const std::filesystem::path& dir, std::string_view name);
+
+// The files an engine writes, which a run's record stamps at its start.
+inline constexpr std::string_view kResultTxt = "ResultBSF.txt";
+inline constexpr std::string_view kResultJson = "ResultBSF.json";
+inline constexpr std::string_view kEngineStatus = "EngineStatus.json";
 
 // A run started by this front end.
 struct EngineRun {
   std::string engine;                       // "Korvane"
   std::filesystem::path log;                // its log
-  std::optional<FileStamp> result_before;   // the result file as it was when the run started
+  // The engine's files as they were when the run started.
+  std::optional<FileStamp> result_before, json_before, status_before;
   std::chrono::steady_clock::time_point launched;
 };
+
+// The record of a run starting now in `dir`.
+EngineRun start_record(std::string engine, std::filesystem::path log, const std::filesystem::path& dir);
 
 // How long a started run may take to write its process line (a terminal
 // window opening) before it counts as not started.
@@ -108,8 +119,20 @@ RunStatus run_status(const EngineRun& run, std::chrono::steady_clock::time_point
 // count too.
 std::optional<std::string> run_in_progress(const std::filesystem::path& dir);
 
-// True when the result file in `dir` is another file, or the same file
+// True when the file `name` in `dir` is another file, or the same file
 // changed, than it was when the run started (`before`).
-bool result_written_since(const std::filesystem::path& dir, const std::optional<FileStamp>& before);
+bool written_since(const std::filesystem::path& dir, std::string_view name, const std::optional<FileStamp>& before);
+
+// The one line that tells the user where a run stands (Japanese): starting;
+// running, with the share of histories done, the time since the start and
+// an estimate of the time left, from the engine's own status when it has
+// one of this run; finished; or stopped and why.
+std::string status_line(std::string_view engine, const RunStatus& run, const std::optional<EngineStatus>& engine_status);
+
+// "1 時間 2 分", "3 分 5 秒", "42 秒".
+std::string duration_text(double seconds);
+
+// 50000000 as "50,000,000".
+std::string grouped(std::int64_t n);
 
 }  // namespace bsf::ui

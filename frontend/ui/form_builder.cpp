@@ -1,5 +1,6 @@
 #include "form_builder.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -70,6 +71,9 @@ Form::Form(const QString& caption, int client_width, int client_height, std::spa
       case Kind::Option:
         w = new QRadioButton(caption_text, parent);
         break;
+      case Kind::Check:
+        w = new QCheckBox(caption_text, parent);
+        break;
       case Kind::Button: {
         auto* b = new QPushButton(caption_text, parent);
         // Enter on a focused button presses it, as Space does; the forms'
@@ -109,6 +113,7 @@ QLabel* Form::label(const QString& name) const { return typed<QLabel>(*this, nam
 QLineEdit* Form::text(const QString& name) const { return typed<QLineEdit>(*this, name); }
 QComboBox* Form::combo(const QString& name) const { return typed<QComboBox>(*this, name); }
 QRadioButton* Form::option(const QString& name) const { return typed<QRadioButton>(*this, name); }
+QCheckBox* Form::check(const QString& name) const { return typed<QCheckBox>(*this, name); }
 PictureBox* Form::picture(const QString& name) const { return typed<PictureBox>(*this, name); }
 QPushButton* Form::button(const QString& name) const { return typed<QPushButton>(*this, name); }
 

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -41,6 +42,7 @@ enum class Kind {
   Text,    // single-line text box
   Combo,   // drop-down list, its items given separately
   Option,  // option (radio) button
+  Check,   // check box
   Button,  // command button
   Frame,   // captioned group that holds option buttons
   Picture, // drawing area, filled in by the form
@@ -76,6 +78,7 @@ class Form : public QWidget {
   QLineEdit* text(const QString& name) const;
   QComboBox* combo(const QString& name) const;
   QRadioButton* option(const QString& name) const;
+  QCheckBox* check(const QString& name) const;
   QPushButton* button(const QString& name) const;
   PictureBox* picture(const QString& name) const;
 

@@ -9,6 +9,9 @@
 int main(int argc, char* argv[])
 {
   QApplication app(argc, argv);
+  // Where the user's choices (all cores or the exact serial run) are kept.
+  QCoreApplication::setOrganizationName(QStringLiteral("Orbisan"));
+  QCoreApplication::setApplicationName(QStringLiteral("Orbisan"));
   // The program ends by the menu's END or by closing the first form, never
   // because the last visible window was hidden.
   QApplication::setQuitOnLastWindowClosed(false);

@@ -1,5 +1,6 @@
 #include "shape_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,6 +57,8 @@ const ControlSpec kControls[] = {
     {"Label1", Kind::Label, 600, 7200, 3975, 315, "Photon history of MC calculation =", nullptr, nullptr, Face::Times},
     {"Combo1", Kind::Combo, 4800, 7080, 1935, 435, "", nullptr, nullptr, Face::Times},
     {"Command6", Kind::Button, 7920, 6600, 3855, 465, "Shape Check "},
+    // Free space between the illustrations and the history number.
+    {"Check1", Kind::Check, 600, 6600, 6975, 375, "Use all CPU cores (parallel run)"},
     {"Command1", Kind::Button, 7920, 7320, 2055, 585, "OK"},
     {"Command2", Kind::Button, 10440, 7320, 1335, 585, "Cancel"},
 };
@@ -118,6 +121,10 @@ Form13::Form13(Shell& shell) : Form(u8("  入射表面の形状"), 20565, 8115, 
   picture("Picture3")->set_drawing(draw_racetrack_illustration);
 
   connect(button("Command6"), &QPushButton::clicked, this, [this] { Command6_Click(); });
+  check("Check1")->setChecked(shell_.use_all_cores());
+  check("Check1")->setToolTip(u8("On: the engine runs on every core (statistically equivalent, several times faster).\n"
+                                 "Off: the exact serial run, reproducible bit for bit."));
+  connect(check("Check1"), &QCheckBox::toggled, this, [this](bool on) { shell_.set_use_all_cores(on); });
   connect(button("Command1"), &QPushButton::clicked, this, [this] { Command1_Click(); });
   connect(button("Command2"), &QPushButton::clicked, this, [this] { Command2_Click(); });
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QSettings>
 #include <iostream>
 #include <type_traits>
 
@@ -106,6 +107,14 @@ bool Shell::guarded(const std::function<void()>& work)
   end_program(1);
   return false;
 }
+
+namespace {
+constexpr const char* kAllCoresKey = "engine/useAllCores";
+}  // namespace
+
+bool Shell::use_all_cores() const { return QSettings().value(kAllCoresKey, true).toBool(); }
+
+void Shell::set_use_all_cores(bool on) { QSettings().setValue(kAllCoresKey, on); }
 
 void Shell::show_half_value_layer(const QString& text)
 {

@@ -82,6 +82,11 @@ class Shell {
   // Shows the half-value layer on the form that `ActiveForm` names.
   void show_half_value_layer(const QString& text);
 
+  // Whether engines run on all cores (the parallel mode, "--threads 0") or
+  // as the exact serial run; kept across sessions. On by default.
+  bool use_all_cores() const;
+  void set_use_all_cores(bool on);
+
   // True the first time it is asked in this session: the notice that an
   // engine runs without a window is given once, not at every run.
   bool first_detached_notice() { return !std::exchange(told_detached_, true); }

@@ -95,7 +95,7 @@ class RunStatusTest : public ::testing::Test {
   {
     const fs::path log = run_log_path(dir_, "Korvane");
     std::ofstream(log, std::ios::binary) << text;
-    return EngineRun{"Korvane", log, std::nullopt, std::chrono::steady_clock::now() - ago};
+    return EngineRun{"Korvane", log, std::nullopt, std::nullopt, std::nullopt, std::chrono::steady_clock::now() - ago};
   }
 
   fs::path dir_;
@@ -177,20 +177,20 @@ TEST_F(RunStatusTest, GivingUpAStartOnlyWhileNoWrapperHoldsTheLog)
 TEST_F(RunStatusTest, ResultWrittenSinceTheRunStarted)
 {
   const fs::path result = dir_ / "resultbsf.TXT";
-  EXPECT_FALSE(result_written_since(dir_, std::nullopt));  // none before, none now
+  EXPECT_FALSE(written_since(dir_, kResultTxt, std::nullopt));  // none before, none now
   std::ofstream(result) << " 1.2\r\n";
-  EXPECT_TRUE(result_written_since(dir_, std::nullopt));
-  const std::optional<FileStamp> before = result_stamp(dir_);
+  EXPECT_TRUE(written_since(dir_, kResultTxt, std::nullopt));
+  const std::optional<FileStamp> before = stamp_of(dir_, kResultTxt);
   ASSERT_TRUE(before);
-  EXPECT_FALSE(result_written_since(dir_, before));
+  EXPECT_FALSE(written_since(dir_, kResultTxt, before));
   // Replaced by a rename, as an engine writes it, with the very same time.
   const auto time = fs::last_write_time(result);
   std::ofstream(dir_ / "new.tmp") << " 1.3\r\n";
   fs::last_write_time(dir_ / "new.tmp", time);
   fs::rename(dir_ / "new.tmp", result);
-  EXPECT_TRUE(result_written_since(dir_, before));
+  EXPECT_TRUE(written_since(dir_, kResultTxt, before));
   fs::remove(result);
-  EXPECT_FALSE(result_written_since(dir_, before));
+  EXPECT_FALSE(written_since(dir_, kResultTxt, before));
 }
 
 // A process that has ended but is not reaped yet (a detached process

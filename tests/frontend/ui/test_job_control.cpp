@@ -1,5 +1,6 @@
 // Starting an engine from the Monte Carlo form and showing its result:
 // stand-in engines for what is started and how, the real engine end to end.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -7,7 +8,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
+#include <cmath>
 
 #include "conditions_forms.h"
 #include "menu_form.h"
@@ -24,7 +27,7 @@ namespace {
 // result file and stops with the status in the file "status" (0 if none).
 QString standin(const QString& name)
 {
-  return "{ echo \"name:" + name + " args:$#\"; pwd; } > started.txt\n"
+  return "{ echo \"name:" + name + " args:$*\"; pwd; } > started.txt\n"
          "printf ' Field size = 43.2 \\201\\176 35.6 [cm2]\\r\\n'\n"
          "cat > /dev/null\n"
          "printf ' 1.2346\\r\\n 1.3000\\r\\n 1.4000\\r\\n' > ResultBSF.txt\n"
@@ -140,7 +143,7 @@ class JobControl : public QObject {
 
     QTRY_VERIFY_WITH_TIMEOUT(app->scratch.exists("ResultBSF.txt"), 10000);
     const QList<QByteArray> started = app->scratch.read("started.txt").split('\n');
-    QCOMPARE(started[0], ("name:" + engine + " args:0").toUtf8());
+    QCOMPARE(started[0], ("name:" + engine + " args:--threads 0").toUtf8());  // all cores, the default
     QCOMPARE(QDir(QString::fromUtf8(started[1])).canonicalPath(), QDir(app->scratch.qpath()).canonicalPath());
     QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read(engine + ".log").contains("Field size"), 10000);
     QVERIFY(app->scratch.read(engine + ".log").startsWith((engine + " started ").toUtf8()));
@@ -555,22 +558,121 @@ class JobControl : public QObject {
     QCOMPARE(app->scratch.read("starts"), QByteArray("x\n"));
   }
 
+  void realEngineFromShapeDialogToResult_data()
+  {
+    QTest::addColumn<bool>("all_cores");
+    QTest::newRow("all cores") << true;
+    QTest::newRow("exact serial run") << false;
+  }
   void realEngineFromShapeDialogToResult()
   {
+    QFETCH(bool, all_cores);
     open_form5();
     app->scratch.install_engine("Korvane");
-    confirm_shape("Option3", "400000");
+    form5().button("Command3")->click();
+    QTest::mouseClick(shell().form13()->option("Option3"), Qt::LeftButton);
+    if (!all_cores) QTest::mouseClick(shell().form13()->check("Check1"), Qt::LeftButton, {}, QPoint(8, 12));
+    test::type_into(shell().form13()->combo("Combo1"), "400000");
+    shell().form13()->button("Command1")->click();
     form5().button("Command2")->click();
     app->boxes.take();  // the log notice
-    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.exists("ResultBSF.txt"), 60000);
+    // The factors appear when the run has ended, without a click, each with
+    // its uncertainty.
+    QTRY_VERIFY_WITH_TIMEOUT(!form5().label("Label68")->text().isEmpty(), 60000);
+    QVERIFY(app->boxes.take().empty());
+    const QRegularExpression shown(QStringLiteral("^(\\d\\.\\d{3}) ± (\\d\\.\\d{3})$"));
+    for (const char* l : {"Label68", "Label69", "Label70"}) {
+      const auto m = shown.match(form5().label(l)->text());
+      QVERIFY2(m.hasMatch(), qPrintable(QString("%1 shows %2").arg(l, form5().label(l)->text())));
+      const double v = m.captured(1).toDouble(), u = m.captured(2).toDouble();
+      QVERIFY2(u > 0.0 && std::fabs(v - 1.38) < 5 * u + 0.02, qPrintable(form5().label(l)->text()));
+    }
+    QVERIFY(form5().label("LabelStatus")->text().startsWith(u8("計算終了（Korvane）: ")));
+    const QByteArray log = app->scratch.read("Korvane.log");
+    QCOMPARE(log.contains("Parallel run"), all_cores);
+    // The result button shows the same.
+    const QString before = form5().label("Label70")->text();
     form5().button("Command4")->click();
     QVERIFY(app->boxes.take().empty());
-    for (const char* l : {"Label68", "Label69", "Label70"}) {
-      const double v = form5().label(l)->text().toDouble();
-      QVERIFY2(v > 1.2 && v < 1.6, qPrintable(QString("%1 shows %2").arg(l, form5().label(l)->text())));
-      QCOMPARE(form5().label(l)->text().size(), 5);  // "#0.000"
+    QCOMPARE(form5().label("Label70")->text(), before);
+  }
+
+  // The choice of all cores is kept across sessions.
+  void allCoresChoiceIsKeptAcrossSessions()
+  {
+    open_form5();
+    form5().button("Command3")->click();
+    QVERIFY(shell().form13()->check("Check1")->isChecked());  // the default
+    QTest::mouseClick(shell().form13()->check("Check1"), Qt::LeftButton, {}, QPoint(8, 12));
+    app.reset();
+    app = std::make_unique<App>(std::vector<Terminal>{}, true);
+    QVERIFY(shell().start());
+    shell().form1()->button("Command1")->click();
+    shell().form4()->button("Command2")->click();
+    form5().button("Command3")->click();
+    QVERIFY(!shell().form13()->check("Check1")->isChecked());
+    app->scratch.write_script("Mirabek", standin("Mirabek"));
+    test::type_into(shell().form13()->combo("Combo1"), "50000000");
+    shell().form13()->button("Command1")->click();
+    form5().button("Command2")->click();
+    app->boxes.take();
+    QTRY_VERIFY_WITH_TIMEOUT(app->scratch.exists("started.txt"), 10000);
+    QVERIFY(app->scratch.read("started.txt").startsWith("name:Mirabek args:\n"));  // the exact serial run
+  }
+
+  // The form follows a run through the engine's status: the share done and
+  // the time left while it runs; the factors with their uncertainties as
+  // soon as it has finished; a failure with the engine's own message.
+  void statusLineFollowsTheRun()
+  {
+    open_form5();
+    app->scratch.write_script(
+        "Korvane",
+        "status() { printf '{\"state\": \"%s\", \"histories_done\": %s, \"histories_total\": 1000, "
+        "\"elapsed_seconds\": %s, \"threads\": 2, \"program\": \"Korvane\", \"pid\": 1, \"started\": \"x\"%s}\\n' "
+        "\"$@\" > EngineStatus.json.tmp && mv EngineStatus.json.tmp EngineStatus.json; }\n"
+        "status running 0 0 ''\n"
+        "n=0; while [ ! -e step ] && [ $n -lt 3000 ]; do sleep 0.02; n=$((n+1)); done\n"
+        "status running 250 30 ''\n"
+        "n=0; while [ ! -e release ] && [ $n -lt 3000 ]; do sleep 0.02; n=$((n+1)); done\n"
+        "if [ -e fail ]; then\n"
+        "  status failed 1000 60 ', \"exit_status\": 2, \"message\": \"No primary photon crossed the scoring disc\"'\n"
+        "  exit 2\n"
+        "fi\n"
+        "printf ' 1.2346\\r\\n 1.3000\\r\\n 1.4000\\r\\n' > ResultBSF.txt\n"
+        "printf '{\"bsf_air_kerma\": 1.2346, \"bsf_soft_tissue\": 1.3, \"bsf_skin\": 1.4, \"u_air_kerma\": 0.0123, "
+        "\"u_soft_tissue\": 0.004, \"u_skin\": 0.0004, \"histories\": 1000, \"primary_scores\": 10, "
+        "\"threads\": 2, \"seconds\": 60, \"phantom\": \"racetrack\"}\\n' > ResultBSF.json\n"
+        "status finished 1000 60 ', \"exit_status\": 0'\n");
+    for (bool fails : {false, true}) {
+      for (const char* f : {"step", "release", "fail"}) QFile::remove(QDir(app->scratch.qpath()).filePath(f));
+      if (fails) app->scratch.write("fail", "");
+      confirm_shape("Option3");
+      form5().button("Command2")->click();
+      app->boxes.take();
+      QLabel* line = form5().label("LabelStatus");
+      QTRY_VERIFY_WITH_TIMEOUT(line->text().startsWith(u8("計算中（Korvane、2 スレッド）: 0.0 %")), 10000);
+      app->scratch.write("step", "");
+      QTRY_VERIFY_WITH_TIMEOUT(line->text().contains(u8("25.0 %　250 / 1,000 ヒストリー　経過 30 秒　残り約 1 分 30 秒")),
+                               10000);
+      QVERIFY(form5().label("Label70")->text().isEmpty());
+      app->scratch.write("release", "");
+      if (!fails) {
+        QTRY_COMPARE_WITH_TIMEOUT(form5().label("Label70")->text(), QString("1.235 ± 0.012"), 10000);
+        QCOMPARE(form5().label("Label68")->text(), QString("1.300 ± 0.004"));
+        QCOMPARE(form5().label("Label69")->text(), QString("1.400 ± 0.000"));
+        QCOMPARE(line->text(), u8("計算終了（Korvane）: 1,000 ヒストリー、所要 1 分 0 秒"));
+      } else {
+        QTRY_VERIFY_WITH_TIMEOUT(line->text().startsWith(u8("計算停止（Korvane）: ")), 10000);
+        QVERIFY2(line->text().contains("No primary photon crossed the scoring disc"), qPrintable(line->text()));
+        QVERIFY(form5().label("Label70")->text().isEmpty());
+      }
+      QVERIFY(app->boxes.take().empty());  // followed without a message box
+      QTRY_VERIFY_WITH_TIMEOUT(app->scratch.read("Korvane.log").contains("Korvane ended"), 10000);
     }
-    QVERIFY(app->scratch.read("Korvane.log").contains("Back Scatter Factor"));
+    // Exit takes the engine's files with the others.
+    form5().button("Command1")->click();
+    for (const char* f : {"ResultBSF.json", "EngineStatus.json"}) QVERIFY2(!app->scratch.exists(f), f);
   }
 };
 

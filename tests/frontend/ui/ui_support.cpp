@@ -8,6 +8,8 @@
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 #include <stdexcept>
 
@@ -76,10 +78,13 @@ std::vector<MessageBoxGuard::Box> MessageBoxGuard::take()
   return out;
 }
 
-App::App(std::vector<Terminal> terminals)
+App::App(std::vector<Terminal> terminals, bool keep_settings)
     : shell(std::make_unique<Shell>(scratch.path(), EngineLauncher(std::move(terminals)),
                                     [this](int status) { end_status = status; }))
 {
+  // The user's choices live in the tests' own settings, from their defaults.
+  QStandardPaths::setTestModeEnabled(true);
+  if (!keep_settings) QSettings().clear();
 }
 
 App::~App()

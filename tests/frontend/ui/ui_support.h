@@ -63,7 +63,9 @@ class MessageBoxGuard : public QObject {
 // the program is recorded instead of stopping the application's event loop,
 // which would make every later message box return at once.
 struct App {
-  explicit App(std::vector<Terminal> terminals = {});
+  // `keep_settings`: the choices an earlier App left (a new session);
+  // otherwise the defaults.
+  explicit App(std::vector<Terminal> terminals = {}, bool keep_settings = false);
   ~App();
   Scratch scratch;
   MessageBoxGuard boxes;
