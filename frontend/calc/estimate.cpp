@@ -83,8 +83,14 @@ DifferentialBsfTable load_differential_table(const std::filesystem::path& file)
   for (int k = 1; k <= kRingCount; ++k) {
     const std::string ring = "ring " + std::to_string(k) + " of 300";
     in.next("the leading field of " + ring);
+    // A differential factor is a small share of the backscatter, at most a
+    // few hundredths; Monte Carlo noise may leave it a few millionths below
+    // 0, never more than a thousandth.
     for (int e = 1; e <= kGridEnergies; ++e)
-      t.value[idx(e)][idx(k)] = in.next("value " + std::to_string(e) + " of 31 of " + ring);
+      t.value[idx(e)][idx(k)] =
+          in.next_where("value " + std::to_string(e) + " of 31 of " + ring,
+                        [](double v) { return std::isfinite(v) && v > -1e-3 && v < 1.0; },
+                        "is not a differential backscatter factor (finite, between -0.001 and 1)");
   }
   return t;
 }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 
 namespace bsf {
@@ -47,6 +48,8 @@ std::string japanese_message(const DataFileError& e)
              folder + "）。";
     case DataFileError::Kind::NotANumber:
       return at + " の「" + e.token() + "」は数値として読めません（フォルダ " + folder + "）。";
+    case DataFileError::Kind::BadValue:
+      return at + " の値「" + e.token() + "」は使えません（フォルダ " + folder + "）。データファイルが壊れています。";
     case DataFileError::Kind::CannotWrite:
       return "ファイル " + name + " をフォルダ " + folder + " に書き込めません: " + japanese_os_reason(e.os_error()) +
              "。";
@@ -70,6 +73,13 @@ FreeFormatReader::FreeFormatReader(const std::filesystem::path& file)
     throw DataFileError(DataFileError::Kind::NotFound, file, 0,
                         name_ + ": file not found in " + file.parent_path().string());
   }
+}
+
+std::string FreeFormatReader::shortest(double v)
+{
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return buf;
 }
 
 void FreeFormatReader::fail(DataFileError::Kind kind, const std::string& what, const std::string& token) const

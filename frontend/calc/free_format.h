@@ -22,6 +22,7 @@ class DataFileError : public std::runtime_error {
     CannotOpen,  // there, but cannot be opened for reading
     EndsEarly,   // the file ends before a value it must hold
     NotANumber,  // text where a number belongs
+    BadValue,    // a number the file's use cannot take (its message says why)
     CannotWrite, // creating, writing or replacing failed; os_error() says why
   };
 
@@ -57,6 +58,16 @@ class FreeFormatReader {
   // when the file ends before it.
   double next(std::string_view what);
 
+  // The next number, which `ok` must accept: else an error naming the file,
+  // the line, the value and `rule` (what the value must be).
+  template <class Ok>
+  double next_where(std::string_view what, Ok&& ok, std::string_view rule)
+  {
+    const double v = next(what);
+    if (!ok(v)) fail(DataFileError::Kind::BadValue, std::string(what) + " " + shortest(v) + " " + std::string(rule), shortest(v));
+    return v;
+  }
+
   // Passes over the rest of the current line (or the next whole line when
   // the current one is used up): a header line.
   void skip_line();
@@ -66,6 +77,7 @@ class FreeFormatReader {
  private:
   bool fill();  // reads the next line; false at end of file
   [[noreturn]] void fail(DataFileError::Kind kind, const std::string& what, const std::string& token = {}) const;
+  static std::string shortest(double v);
 
   std::filesystem::path file_;
   std::string name_;

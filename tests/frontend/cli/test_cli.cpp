@@ -4,7 +4,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -140,19 +143,192 @@ TEST_F(Cli, BatchGoesOnPastABadRow)
   std::string header, row;
   std::getline(out, header);
   EXPECT_EQ(header, "line,kv,waveform,anode_angle,inherent_al,added_al,added_cu,ffd,fsd,thickness,field,diameter,"
-                    "hvl_mm_al,bsf_air_kerma,bsf_soft_tissue,bsf_skin,error");
+                    "method,phantom,radius,semi_axis_horizontal,semi_axis_vertical,racetrack_a,racetrack_b,length,"
+                    "histories,threads,hvl_mm_al,bsf_air_kerma,bsf_soft_tissue,bsf_skin,u_air_kerma,u_soft_tissue,"
+                    "u_skin,error");
   std::vector<std::vector<std::string>> rows;
   while (std::getline(out, row)) rows.push_back(split_csv(row));
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[0][0], "2");
   EXPECT_EQ(rows[0].back(), "");
-  EXPECT_FALSE(rows[0][13].empty());
+  EXPECT_FALSE(rows[0][22].empty());
   EXPECT_NE(rows[1].back().find("150 kV"), std::string::npos) << "line 3 fails its range check";
   EXPECT_EQ(rows[2][11], "15") << "a circular field";
   EXPECT_EQ(rows[2].back(), "");
   EXPECT_NE(rows[3].back().find("10x1O"), std::string::npos);
   EXPECT_NE(r.err.find("exposures.csv, line 3"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("exposures.csv, line 5"), std::string::npos) << r.err;
+}
+
+// The full Monte Carlo run on a flat racetrack (a = 100, b = 20, length
+// 200, thickness 30) agrees with the flat-surface table estimate within
+// four standard uncertainties; the JSON has the estimate's keys, the
+// uncertainties, the run and the estimate alongside.
+TEST_F(Cli, MonteCarloOnAFlatRacetrackAgreesWithTheEstimate)
+{
+  const ProgramRun r = run(
+      "mc --json --phantom racetrack --racetrack-a 100 --racetrack-b 20 --length 200 --thickness 30 --ffd 110 "
+      "--histories 2000000");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  for (const char* key : {"kv", "waveform", "anode_angle", "inherent_al", "added_al", "added_cu", "ffd", "fsd",
+                          "thickness", "field", "hvl_mm_al", "bsf_air_kerma", "bsf_soft_tissue", "bsf_skin",
+                          "u_air_kerma", "u_soft_tissue", "u_skin", "histories", "seconds", "phantom",
+                          "estimate_bsf_air_kerma", "estimate_bsf_soft_tissue", "estimate_bsf_skin"})
+    EXPECT_TRUE(j.contains(key)) << key;
+  EXPECT_EQ(j["phantom"], "racetrack");
+  EXPECT_GT(j["histories"].get<double>(), 1.99e6);
+  for (const char* m : {"air_kerma", "soft_tissue", "skin"}) {
+    const double mc = j[std::string("bsf_") + m].get<double>();
+    const double u = j[std::string("u_") + m].get<double>();
+    const double est = j[std::string("estimate_bsf_") + m].get<double>();
+    EXPECT_GT(u, 0.0) << m;
+    EXPECT_LT(std::fabs(mc - est), 4.0 * u) << m << ": " << mc << " +- " << u << " against " << est;
+  }
+  EXPECT_EQ(fs::directory_iterator(dir_) == fs::directory_iterator(), false);  // stderr.txt only
+  for (const auto& e : fs::directory_iterator(dir_)) EXPECT_EQ(e.path().filename(), "stderr.txt");
+}
+
+// The engine's working folder is kept where asked, with the files the
+// front end wrote and the engine's; --exact starts the serial run.
+TEST_F(Cli, MonteCarloKeepsItsFolderAndRunsExactWhenAsked)
+{
+  const ProgramRun r = run("mc --phantom cylinder --histories 200000 --exact --keep-dir work");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Backscatter factor, air kerma:"), std::string::npos);
+  EXPECT_NE(r.out.find(" ± "), std::string::npos);
+  EXPECT_NE(r.out.find("flat-surface table estimate"), std::string::npos);
+  EXPECT_NE(r.out.find("cylinder phantom, "), std::string::npos);
+  for (const char* f : {"joken.txt", "X_SPCTL.dat", "ICRUSoft.dat", "Att_Coeff2020.dat", "ResultBSF.txt",
+                        "ResultBSF.json", "EngineStatus.json", "Mirabek.log"})
+    EXPECT_TRUE(fs::exists(dir_ / "work" / f)) << f;
+  std::ifstream log(dir_ / "work" / "Mirabek.log");
+  std::stringstream text;
+  text << log.rdbuf();
+  EXPECT_EQ(text.str().find("Parallel run"), std::string::npos) << "the exact serial run";
+  EXPECT_EQ(nlohmann::json::parse(std::ifstream(dir_ / "work" / "ResultBSF.json"))["threads"], 1);
+}
+
+// Refused before the engine starts, naming the option; the engine's own
+// message when it ends without a result; a data folder without the files.
+TEST_F(Cli, MonteCarloErrorsNameTheOptionOrPassTheEnginesMessageOn)
+{
+  struct Case {
+    const char* args;
+    int status;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"mc --diameter 10", 2, "--diameter: the Monte Carlo engines take a rectangular field"},
+      {"mc --phantom racetrack --length 1", 2, "--length: only 3.125 % of the rays"},
+      {"mc --phantom sphere", 2, "--phantom"},
+      {"mc --histories 1.5", 2, "--histories: the history number 1.5 must be a whole number"},
+      {"mc --histories 0", 2, "--histories"},
+      {"mc --phantom elliptic --semi-axis-vertical 0.5", 2, "--semi-axis-vertical"},
+      {"mc --phantom cylinder --radius 5 --fsd 800 --ffd 900", 2, "--radius: the cylinder radius 5 cm is too small"},
+      {"mc --kv 1", 2, "--kv: the tube voltage 1 kV must be between 20 and 150 kV"},
+      {"mc --histories 100 --exact", 2, "Korvane stopped with exit status 2: No primary photon crossed the scoring disc"},
+      {"mc --threads 2 --exact", 2, "excludes"},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun r = run(c.args);
+    EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args << ": " << r.err;
+    EXPECT_EQ(r.out, "") << c.args;
+  }
+  const ProgramRun r = run("mc --data-dir '" + dir_.string() + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("dBSF-SoftDose-SoftPhantom.dat"), std::string::npos) << r.err;
+}
+
+// Batch rows of both methods, a header as a spreadsheet writes it (a
+// byte-order mark, blanks after the commas), a row with both a field and a
+// diameter refused, a failing Monte Carlo row isolated.
+TEST_F(Cli, BatchRunsMonteCarloRowsBesideEstimates)
+{
+  write("runs.csv",
+        "\xEF\xBB\xBFkv, method, phantom, radius, histories, threads, field, diameter\r\n"
+        "75,,,,,,43.2x35.6,\r\n"
+        "75,mc,cylinder,25,300000,2,,\r\n"
+        "75,mc,racetrack,,100,exact,,\r\n"
+        "80,estimate,,,,,20x20,15\r\n"
+        "75,mc,sphere,,,,,\r\n");
+  const ProgramRun r = run("batch runs.csv");
+  EXPECT_EQ(r.status, 2) << r.err;
+  std::istringstream out(r.out);
+  std::string header, row;
+  std::getline(out, header);
+  const std::vector<std::string> columns = split_csv(header);
+  auto at = [&](const std::vector<std::string>& cells, const std::string& name) {
+    return cells[static_cast<std::size_t>(std::find(columns.begin(), columns.end(), name) - columns.begin())];
+  };
+  std::vector<std::vector<std::string>> rows;
+  while (std::getline(out, row)) rows.push_back(split_csv(row));
+  ASSERT_EQ(rows.size(), 5u) << r.out;
+  EXPECT_EQ(at(rows[0], "method"), "estimate");
+  EXPECT_FALSE(at(rows[0], "bsf_air_kerma").empty());
+  EXPECT_TRUE(at(rows[0], "u_air_kerma").empty());
+  EXPECT_EQ(at(rows[1], "method"), "mc");
+  EXPECT_EQ(at(rows[1], "phantom"), "cylinder");
+  EXPECT_EQ(at(rows[1], "radius"), "25");
+  EXPECT_EQ(at(rows[1], "threads"), "2");
+  EXPECT_EQ(at(rows[1], "error"), "");
+  EXPECT_GT(std::stod(at(rows[1], "bsf_air_kerma")), 1.0);
+  EXPECT_GT(std::stod(at(rows[1], "u_air_kerma")), 0.0);
+  EXPECT_NE(at(rows[2], "error").find("No primary photon"), std::string::npos) << at(rows[2], "error");
+  EXPECT_NE(at(rows[3], "error").find("both a field and a diameter"), std::string::npos);
+  EXPECT_NE(at(rows[4], "error").find("sphere"), std::string::npos);
+}
+
+// Results that cannot be written to standard output are a failure.
+TEST_F(Cli, AFailedWriteToStandardOutputIsAFailure)
+{
+  const std::string cmd = "cd '" + dir_.string() + "' && '" + std::string(CLI_PROGRAM) +
+                          "' estimate >/dev/full 2>stderr.txt; echo $?";
+  FILE* p = popen(cmd.c_str(), "r");
+  char buf[64] = {};
+  fgets(buf, sizeof buf, p);
+  pclose(p);
+  EXPECT_EQ(std::atoi(buf), 1);
+  std::ifstream e(dir_ / "stderr.txt");
+  std::stringstream err;
+  err << e.rdbuf();
+  EXPECT_NE(err.str().find("could not be written to standard output"), std::string::npos) << err.str();
+}
+
+// Data files with values no calculation can use are refused, naming the
+// file, the line and the value, not computed into nan or wrong factors.
+TEST_F(Cli, DataFilesWithImpossibleValuesAreRefused)
+{
+  struct Case {
+    const char* file;
+    int line;
+    std::function<std::string(const std::string&)> edit;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"Att_Coeff2020.dat", 100, [](const std::string& l) { return l.substr(0, 25) + "        nan    " + l.substr(40); },
+       "line 100: the aluminium coefficient of record 100 of 300 nan must be a positive number"},
+      {"Att_Coeff2020.dat", 7, [](const std::string& l) { return l.substr(0, 55) + "  -1.000000E+00" + l.substr(70); },
+       "the air coefficient of record 7 of 300 -1 must be a positive number"},
+      {"Att_Coeff2020.dat", 3, [](const std::string& l) { return "  1500.000" + l.substr(10); },
+       "the energy of record 3 of 300 1500 keV must be 1.5 keV"},
+      {"dBSF-AirDose-SoftPhantom.dat", 10, [](const std::string& l) { return l.substr(0, 17) + " -5.00000E-01" + l.substr(30); },
+       "is not a differential backscatter factor"},
+  };
+  for (const Case& c : cases) {
+    for (const auto& e : fs::directory_iterator(fs::path(CLI_PROGRAM).parent_path()))
+      if (e.path().extension() == ".dat") fs::copy_file(e.path(), dir_ / e.path().filename(), fs::copy_options::overwrite_existing);
+    std::ifstream in(dir_ / c.file, std::ios::binary);
+    std::string text, l;
+    for (int n = 1; std::getline(in, l); ++n) text += (n == c.line ? c.edit(l) : l) + "\n";
+    in.close();
+    std::ofstream(dir_ / c.file, std::ios::binary) << text;
+    const ProgramRun r = run("estimate");
+    EXPECT_EQ(r.status, 1) << c.file;
+    EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
 }
 
 TEST_F(Cli, BatchRefusesAnUnknownColumn)
