@@ -15,6 +15,7 @@
 
 #include "estimate.h"
 #include "exposure.h"
+#include "patient_dose.h"
 #include "picture_box.h"
 #include "shell.h"
 #include "spectrum.h"
@@ -103,10 +104,6 @@ ExposureConditions graph_beam(double tube_kv)
   return c;
 }
 
-// The half-value layer as a number that also orders a search that ran out
-// of aluminium correctly (its layer is thicker than any found).
-double hvl_or_above(const SpectrumResult& s) { return s.hvl_found ? s.hvl_cm : kHvlSteps * kHvlStepCm; }
-
 BsfCurve bsf_curve(double tube_kv, const AttenuationTable& att, const DifferentialTables& tables)
 {
   ExposureConditions c = graph_beam(tube_kv);
@@ -138,10 +135,10 @@ SpectrumCurve spectrum_curve(const ExposureConditions& c, const SpectrumResult& 
   return curve;
 }
 
-// The 60 kV beam with the reference beam's half-value layer. The layer
-// grows steadily with the filtration, so the added aluminium is found by
-// bisection; when even the most aluminium allowed (or none at all) misses
-// the layer, the nearest end is taken and `matched` stays false.
+// The 60 kV beam with the reference beam's half-value layer, its added
+// aluminium found by the calculations' search; when even the most aluminium
+// allowed (or none at all) misses the layer, the nearest end is taken and
+// `matched` stays false.
 struct MatchedBeam {
   ExposureConditions c;
   SpectrumResult s;
@@ -151,37 +148,13 @@ struct MatchedBeam {
 MatchedBeam matched_low_beam(double target_cm, const AttenuationTable& att)
 {
   MatchedBeam m{graph_beam(kLowKv), {}, false};
-  const auto layer_with = [&](double added_cm) {
-    m.c.AddedFilterAl = added_cm;
-    return compute_spectrum(m.c, att);
-  };
-  double lo = 0.0;
-  double hi = kMaxAddedAlCm;
-  const SpectrumResult at_lo = layer_with(lo);
-  const SpectrumResult at_hi = layer_with(hi);
-  if (hvl_or_above(at_lo) >= target_cm) {
-    m.c.AddedFilterAl = lo;
-    m.s = at_lo;
-  } else if (hvl_or_above(at_hi) <= target_cm) {
-    m.c.AddedFilterAl = hi;
-    m.s = at_hi;
-  } else {
-    SpectrumResult s_lo = at_lo;
-    SpectrumResult s_hi = at_hi;
-    while (hi - lo > 1e-6) {
-      const double mid = (lo + hi) / 2.0;
-      const SpectrumResult s = layer_with(mid);
-      if (hvl_or_above(s) < target_cm) {
-        lo = mid;
-        s_lo = s;
-      } else {
-        hi = mid;
-        s_hi = s;
-      }
-    }
-    const bool take_lo = target_cm - hvl_or_above(s_lo) <= hvl_or_above(s_hi) - target_cm;
-    m.c.AddedFilterAl = take_lo ? lo : hi;
-    m.s = take_lo ? s_lo : s_hi;
+  try {
+    const FiltrationMatch f = added_al_for_hvl(m.c, att, target_cm, kMaxAddedAlCm);
+    m.c.AddedFilterAl = f.added_al_cm;
+    m.s = f.spectrum;
+  } catch (const HvlOutOfReach& e) {
+    m.c.AddedFilterAl = target_cm < e.lowest_cm() ? 0.0 : kMaxAddedAlCm;
+    m.s = compute_spectrum(m.c, att);
   }
   m.matched = m.s.hvl_found && std::abs(m.s.hvl_cm - target_cm) <= kHvlToleranceCm;
   return m;
