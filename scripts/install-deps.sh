@@ -18,6 +18,7 @@ packages=(
   fonts-ipafont-gothic
   xvfb
   xauth
+  poppler-utils
 )
 
 missing=()

@@ -116,6 +116,65 @@ std::string condition_text(const CliConditions& c, std::string_view column)
   return "";
 }
 
+const std::vector<std::string>& dose_columns()
+{
+  static const std::vector<std::string> columns = {"hvl", "incident_air_kerma", "at", "tube_output", "mas",
+                                                   "air_kerma_rel_u"};
+  return columns;
+}
+
+void set_dose_option(DoseOptions& d, std::string_view column, std::string_view value)
+{
+  std::string_view v = value;
+  while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+  while (!v.empty() && (v.back() == ' ' || v.back() == '\t' || v.back() == '\r')) v.remove_suffix(1);
+  if (v.empty()) return;
+  try {
+    const double x = parse_strict(v);
+    if (column == "hvl") d.hvl_mm = x;
+    else if (column == "incident_air_kerma") d.incident_air_kerma_mgy = x;
+    else if (column == "at") d.at_cm = x;
+    else if (column == "tube_output") d.tube_output_ugy_per_mas = x;
+    else if (column == "mas") d.mas = x;
+    else if (column == "air_kerma_rel_u") d.air_kerma_rel_u = x;
+    else throw std::invalid_argument("unknown column");
+  } catch (const std::invalid_argument& e) {
+    throw std::invalid_argument("column " + std::string(column) + ": " + e.what());
+  }
+}
+
+void check_dose_options(const DoseOptions& d, bool added_al_given)
+{
+  if (d.hvl_mm && added_al_given)
+    throw std::invalid_argument("--hvl: give the measured half-value layer or the added aluminium, not both");
+  if (d.incident_air_kerma_mgy && (d.tube_output_ugy_per_mas || d.mas))
+    throw std::invalid_argument("--incident-air-kerma: give the measured air kerma or the tube output, not both");
+  if (d.at_cm && !d.incident_air_kerma_mgy)
+    throw std::invalid_argument("--at: the measuring distance belongs to --incident-air-kerma");
+  if (d.tube_output_ugy_per_mas.has_value() != d.mas.has_value())
+    throw std::invalid_argument(std::string(d.mas ? "--mas" : "--tube-output") +
+                                ": the tube output and the mAs go together");
+  if (d.air_kerma_rel_u && !d.incident_air_kerma_mgy && !d.tube_output_ugy_per_mas)
+    throw std::invalid_argument("--air-kerma-rel-u: the uncertainty belongs to an air kerma");
+}
+
+std::string dose_text(const DoseOptions& d, std::string_view column)
+{
+  auto num = [](const std::optional<double>& v) {
+    if (!v) return std::string();
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", *v);
+    return std::string(buf);
+  };
+  if (column == "hvl") return num(d.hvl_mm);
+  if (column == "incident_air_kerma") return num(d.incident_air_kerma_mgy);
+  if (column == "at") return num(d.at_cm);
+  if (column == "tube_output") return num(d.tube_output_ugy_per_mas);
+  if (column == "mas") return num(d.mas);
+  if (column == "air_kerma_rel_u") return num(d.air_kerma_rel_u);
+  return "";
+}
+
 std::vector<std::string> split_csv(std::string_view line)
 {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);

@@ -28,6 +28,33 @@ struct CliConditions {
   std::optional<double> diameter;  // a circular field, cm at the receptor
 };
 
+// What turns the factors into patient dose (all optional): the measured
+// half-value layer that fixes the added aluminium, and the incident air
+// kerma, measured at a distance or from the tube output and the mAs.
+struct DoseOptions {
+  std::optional<double> hvl_mm;
+  std::optional<double> incident_air_kerma_mgy;
+  std::optional<double> at_cm;
+  std::optional<double> tube_output_ugy_per_mas;
+  std::optional<double> mas;
+  std::optional<double> air_kerma_rel_u;
+  std::string report;  // a PDF to write
+};
+
+// The dose columns of a batch file (the options' names, '-' as '_').
+const std::vector<std::string>& dose_columns();
+
+// Sets one dose option from a CSV cell; an empty cell leaves it unset.
+void set_dose_option(DoseOptions& d, std::string_view column, std::string_view value);
+
+// Refuses combinations that mean nothing: a half-value layer beside an
+// added aluminium, both kinds of air kerma, a distance without a measured
+// air kerma, a tube output without the mAs or the other way round.
+// `added_al_given`: the added aluminium was given explicitly.
+void check_dose_options(const DoseOptions& d, bool added_al_given);
+
+std::string dose_text(const DoseOptions& d, std::string_view column);
+
 // The column names of a batch file, in output order.
 const std::vector<std::string>& condition_columns();
 

@@ -20,6 +20,9 @@
 #include <sstream>
 #include <unistd.h>
 
+#include <QDateTime>
+#include <QGuiApplication>
+
 #include "cli_conditions.h"
 #include "condition_checks.h"
 #include "mc_run.h"
@@ -28,6 +31,9 @@
 #include "estimate.h"
 #include "free_format.h"
 #include "number_text.h"
+#include "patient_dose.h"
+#include "report.h"
+#include "sha256.h"
 #include "spectrum.h"
 
 namespace fs = std::filesystem;
@@ -58,26 +64,89 @@ fs::path data_directory(const std::string& option)
 }
 
 struct Results {
+  CliConditions conditions;               // as computed with (the added aluminium found for --hvl)
   SpectrumResult spectrum;
   ExposureConditions state;               // the table estimate's factors
   std::optional<EngineResultJson> mc;     // the Monte Carlo result, when run
+  std::optional<double> matched_hvl_mm;   // the added aluminium was found for this layer
+  TissueToAir f;                          // of the beam's kerma spectrum
+  std::optional<AirKermaInput> air_kerma;
+  std::optional<EntranceDoses> doses;
 };
+
+// The factors the doses are formed with: the Monte Carlo's with their
+// uncertainties, else the table estimate's.
+Factors factors_of(const Results& r)
+{
+  if (r.mc)
+    return {r.mc->factors.air_kerma, r.mc->factors.soft_tissue, r.mc->factors.skin,
+            r.mc->uncertainties.air_kerma, r.mc->uncertainties.soft_tissue, r.mc->uncertainties.skin};
+  return {r.state.BsfAirKerma, r.state.BsfSoftTissue, r.state.BsfSkin, std::nullopt, std::nullopt, std::nullopt};
+}
+
+// The added aluminium of a measured half-value layer, put into the
+// conditions: the rest of the beam as given, the aluminium bisected.
+void match_hvl(CliConditions& c, const DoseOptions& d, const AttenuationTable& att)
+{
+  if (!d.hvl_mm) return;
+  CliConditions bare = c;
+  bare.added_al = 0.0;
+  const ExposureConditions e = to_exposure(bare);
+  if (const auto p = check_ranges(e)) throw BadInput("--" + p->option + ": " + p->message_en);
+  if (!(std::isfinite(*d.hvl_mm) && *d.hvl_mm > 0.0)) throw BadInput("--hvl: the half-value layer must be a positive number of mm Al");
+  try {
+    const FiltrationMatch m = added_al_for_hvl(e, att, 0.1 * *d.hvl_mm, 0.1 * limit_of(Condition::AddedFilterAl).high);
+    c.added_al = 10.0 * m.added_al_cm;
+  } catch (const HvlOutOfReach& x) {
+    throw BadInput(std::string("--hvl: ") + x.what());
+  }
+}
+
+// The tissue-to-air ratios of the beam and, with an air kerma, the doses at
+// the entrance surface.
+void add_doses(Results& r, const DoseOptions& d, const AttenuationTable& att)
+{
+  r.matched_hvl_mm = d.hvl_mm;
+  r.f = tissue_to_air(r.spectrum, att);
+  if (!d.incident_air_kerma_mgy && !d.tube_output_ugy_per_mas) return;
+  AirKermaInput in;
+  if (d.incident_air_kerma_mgy) {
+    in.measured_mgy = *d.incident_air_kerma_mgy;
+    in.at_cm = d.at_cm.value_or(0.0);
+  } else {
+    in.source = AirKermaInput::Source::TubeOutput;
+    in.output_ugy_per_mas = *d.tube_output_ugy_per_mas;
+    in.mas = d.mas.value_or(0.0);
+  }
+  in.relative_u = d.air_kerma_rel_u;
+  try {
+    r.doses = entrance_doses(r.state.FocusSurfaceDistance, in, factors_of(r), r.f);
+  } catch (const std::invalid_argument& e) {
+    throw BadInput(std::string(d.incident_air_kerma_mgy ? "--incident-air-kerma: " : "--tube-output: ") + e.what());
+  }
+  r.air_kerma = in;
+}
 
 void check(const ExposureConditions& e, const std::string& where)
 {
   if (const auto p = check_conditions(e)) throw BadInput(where + (p->option.empty() ? "" : "--" + p->option + ": ") + p->message_en);
 }
 
-Results calculate(const CliConditions& c, const AttenuationTable& att, const DifferentialTables* tables,
-                  const std::string& where)
+Results calculate(CliConditions c, const AttenuationTable& att, const DifferentialTables* tables,
+                  const std::string& where, const DoseOptions& d = {})
 {
+  match_hvl(c, d, att);
   Results r;
+  r.conditions = c;
   r.state = to_exposure(c);
   check(r.state, where);
   r.spectrum = compute_spectrum(r.state, att);
   r.state.PhotonSpectrum = r.spectrum.photons;
   r.state.HalfValueLayer = r.spectrum.hvl_cm;
-  if (tables) estimate_backscatter(r.state, att, *tables);
+  if (tables) {
+    estimate_backscatter(r.state, att, *tables);
+    add_doses(r, d, att);
+  }
   return r;
 }
 
@@ -118,6 +187,18 @@ void add_mc_options(CLI::App& app, McOptions& m)
   app.add_option("--keep-dir", m.keep_dir, "keep the engine's working folder here (default: a temporary one, removed)");
 }
 
+void add_dose_options(CLI::App& app, DoseOptions& d)
+{
+  app.add_option("--hvl", d.hvl_mm, "measured first half-value layer, mm Al: the added aluminium is found for it");
+  app.add_option("--incident-air-kerma", d.incident_air_kerma_mgy,
+                 "measured incident air kerma free in air, without backscatter, mGy");
+  app.add_option("--at", d.at_cm, "distance from the focus where it was measured, cm (default: at the entrance surface)");
+  app.add_option("--tube-output", d.tube_output_ugy_per_mas, "tube output at 100 cm, uGy/mAs (with --mas)");
+  app.add_option("--mas", d.mas, "tube current-time product, mAs");
+  app.add_option("--air-kerma-rel-u", d.air_kerma_rel_u, "relative standard uncertainty of the air kerma (0.05 for 5 %)");
+  app.add_option("--report", d.report, "write a one-page PDF report");
+}
+
 void add_condition_options(CLI::App& app, CliConditions& c, std::string& field)
 {
   app.add_option("--kv", c.kv, with_range("tube voltage, kV", Condition::TubeVoltage))->capture_default_str();
@@ -145,6 +226,24 @@ void add_condition_options(CLI::App& app, CliConditions& c, std::string& field)
   f->excludes(d);
 }
 
+// The dose keys, with their uncertainties where known.
+void add_dose_json(nlohmann::ordered_json& j, const Results& r)
+{
+  j["f_soft_tissue"] = r.f.soft;
+  j["f_skin"] = r.f.skin;
+  if (!r.doses) return;
+  const EntranceDoses& d = *r.doses;
+  const std::pair<const char*, std::pair<double, std::optional<double>>> keys[] = {
+      {"incident_air_kerma_mgy", {d.incident_air_kerma_mgy, d.u_incident_air_kerma_mgy}},
+      {"esak_mgy", {d.esak_mgy, d.u_esak_mgy}},
+      {"entrance_soft_tissue_dose_mgy", {d.soft_tissue_mgy, d.u_soft_tissue_mgy}},
+      {"entrance_skin_dose_mgy", {d.skin_mgy, d.u_skin_mgy}},
+  };
+  for (const auto& [key, value] : keys) j[key] = value.first;
+  for (const auto& [key, value] : keys)
+    if (value.second) j[std::string("u_") + key] = *value.second;
+}
+
 nlohmann::ordered_json to_json(const CliConditions& c, const Results& r)
 {
   nlohmann::ordered_json j;
@@ -161,10 +260,12 @@ nlohmann::ordered_json to_json(const CliConditions& c, const Results& r)
   else j["field"] = condition_text(c, "field");
   if (r.spectrum.hvl_found) j["hvl_mm_al"] = 10.0 * r.spectrum.hvl_cm;
   else j["hvl_mm_al"] = nullptr;
+  if (r.matched_hvl_mm) j["matched_hvl_mm_al"] = *r.matched_hvl_mm;
   if (!r.mc) {
     j["bsf_air_kerma"] = r.state.BsfAirKerma;
     j["bsf_soft_tissue"] = r.state.BsfSoftTissue;
     j["bsf_skin"] = r.state.BsfSkin;
+    add_dose_json(j, r);
     return j;
   }
   j["bsf_air_kerma"] = r.mc->factors.air_kerma;
@@ -180,7 +281,70 @@ nlohmann::ordered_json to_json(const CliConditions& c, const Results& r)
   j["estimate_bsf_air_kerma"] = r.state.BsfAirKerma;
   j["estimate_bsf_soft_tissue"] = r.state.BsfSoftTissue;
   j["estimate_bsf_skin"] = r.state.BsfSkin;
+  add_dose_json(j, r);
   return j;
+}
+
+// The entrance doses as lines of text, with their uncertainties where known.
+void print_doses(const Results& r)
+{
+  auto value = [](double v, const std::optional<double>& u) {
+    return format_pattern(v, "#0.000") + (u ? " ± " + format_pattern(*u, "#0.000") : "") + " mGy";
+  };
+  if (r.matched_hvl_mm)
+    std::printf("%-38s %s mm (for the measured half-value layer %s mm Al)\n", "Added aluminium found:",
+                format_pattern(r.conditions.added_al, "#0.000").c_str(), format_pattern(*r.matched_hvl_mm, "#0.000").c_str());
+  std::printf("%-38s %s (soft tissue), %s (skin)\n", "Tissue-to-air ratios of the beam:",
+              format_pattern(r.f.soft, "#0.0000").c_str(), format_pattern(r.f.skin, "#0.0000").c_str());
+  if (!r.doses) return;
+  const EntranceDoses& d = *r.doses;
+  const std::pair<const char*, std::string> lines[] = {
+      {"Incident air kerma at the surface:", value(d.incident_air_kerma_mgy, d.u_incident_air_kerma_mgy)},
+      {"Entrance surface air kerma (ESAK):", value(d.esak_mgy, d.u_esak_mgy)},
+      {"Entrance soft-tissue dose:", value(d.soft_tissue_mgy, d.u_soft_tissue_mgy)},
+      {"Entrance skin dose:", value(d.skin_mgy, d.u_skin_mgy)},
+  };
+  for (const auto& [label, text] : lines) std::printf("%-38s %s\n", label, text.c_str());
+}
+
+// The one-page PDF report of a result, with the digests of the data files
+// it was computed with. Qt draws it on its offscreen platform.
+void write_report(const Results& r, const std::string& file, const fs::path& data_dir)
+{
+  if (!QGuiApplication::instance()) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "orbisan-cli";
+    static char* argv[] = {name, nullptr};
+    // Qt's own notices (a runtime folder it defaults) are not the user's
+    // business on a command line; its errors are.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+      if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "orbisan-cli: %s\n", qPrintable(message));
+    });
+    new QGuiApplication(argc, argv);  // for the rest of the process
+  }
+  report::DoseReport rep;
+  rep.method = r.mc ? QString::fromUtf8("モンテカルロ法、") + QString::fromStdString(r.mc->phantom) + " " +
+                          QString::number(r.mc->histories) + QString::fromUtf8(" ヒストリー")
+                    : QString::fromUtf8("微分後方散乱係数法、入射表面：平面");
+  rep.conditions = r.state;
+  rep.matched_hvl_mm = r.matched_hvl_mm;
+  rep.spectrum = r.spectrum;
+  rep.factors = factors_of(r);
+  rep.air_kerma = r.air_kerma;
+  rep.doses = r.doses;
+  std::vector<std::string> files = {"Att_Coeff2020.dat", "dBSF-SoftDose-SoftPhantom.dat", "dBSF-AirDose-SoftPhantom.dat",
+                                    "dBSF-SkinDose-SoftPhantom.dat"};
+  if (r.mc) files.push_back("ICRUSoft.dat");
+  for (const std::string& f : files)
+    rep.data_files.emplace_back(QString::fromStdString(f), file_sha256(resolve_nocase(data_dir, f)));
+  rep.version = QStringLiteral(ORBISAN_VERSION);
+  rep.date = QDateTime::currentDateTime().toString(Qt::ISODate);
+  try {
+    report::write_report_pdf(rep, QString::fromStdString(file));
+  } catch (const std::runtime_error& e) {
+    throw DataFileError(DataFileError::Kind::CannotWrite, file, 0, e.what());
+  }
 }
 
 // The progress of a run on standard error, redrawn in place, when standard
@@ -197,10 +361,13 @@ McProgress terminal_progress()
 
 // The Monte Carlo run of one exposure, with the table estimate of the same
 // conditions beside it.
-Results calculate_mc(const CliConditions& c, const McOptions& m, const AttenuationTable& att,
-                     const DifferentialTables& tables, const fs::path& data_dir, const McProgress& progress)
+Results calculate_mc(CliConditions c, const McOptions& m, const AttenuationTable& att,
+                     const DifferentialTables& tables, const fs::path& data_dir, const McProgress& progress,
+                     const DoseOptions& d = {})
 {
+  match_hvl(c, d, att);
   Results r;
+  r.conditions = c;
   try {
     r.state = mc_conditions(c, m);
   } catch (const std::invalid_argument& e) {
@@ -211,17 +378,20 @@ Results calculate_mc(const CliConditions& c, const McOptions& m, const Attenuati
   r.state.HalfValueLayer = r.spectrum.hvl_cm;
   estimate_backscatter(r.state, att, tables);
   r.mc = run_mc(r.state, spectrum_file_text(r.spectrum.photons), data_dir, m, progress);
+  add_doses(r, d, att);
   return r;
 }
 
-int run_mc_command(const CliConditions& c, const McOptions& m, const std::string& data_dir, bool json)
+int run_mc_command(const CliConditions& c, const McOptions& m, const DoseOptions& d, const std::string& data_dir,
+                   bool json)
 {
   const fs::path dir = data_directory(data_dir);
   const DifferentialTables tables = load_differential_tables(dir);
   const AttenuationTable att = load_attenuation_table(dir);
-  const Results r = calculate_mc(c, m, att, tables, dir, terminal_progress());
+  const Results r = calculate_mc(c, m, att, tables, dir, terminal_progress(), d);
+  if (!d.report.empty()) write_report(r, d.report, dir);
   if (json) {
-    std::cout << to_json(c, r).dump(2) << "\n";
+    std::cout << to_json(r.conditions, r).dump(2) << "\n";
     return 0;
   }
   auto with_u = [](double v, double u) { return format_pattern(v, "#0.000") + " ± " + format_pattern(u, "#0.000"); };
@@ -238,21 +408,24 @@ int run_mc_command(const CliConditions& c, const McOptions& m, const std::string
                                              format_pattern(r.state.BsfSkin, "#0.000") + ")"},
   };
   for (const auto& [label, value] : lines) std::printf("%-38s %s\n", label, value.c_str());
+  print_doses(r);
   std::printf("Monte Carlo: %s phantom, %lld histories, %d thread%s, %.1f s; uncertainties are standard (k = 1)\n",
               r.mc->phantom.c_str(), static_cast<long long>(r.mc->histories), r.mc->threads,
               r.mc->threads == 1 ? "" : "s", r.mc->seconds);
   return 0;
 }
 
-int run_estimate(const CliConditions& c, const std::string& data_dir, bool json, bool write_spectrum)
+int run_estimate(const CliConditions& c, const DoseOptions& d, const std::string& data_dir, bool json,
+                 bool write_spectrum)
 {
   const fs::path dir = data_directory(data_dir);
   const DifferentialTables tables = load_differential_tables(dir);
   const AttenuationTable att = load_attenuation_table(dir);
-  const Results r = calculate(c, att, &tables, "");
+  const Results r = calculate(c, att, &tables, "", d);
   if (write_spectrum) write_spectrum_file(fs::current_path(), r.spectrum.photons);
+  if (!d.report.empty()) write_report(r, d.report, dir);
   if (json) {
-    std::cout << to_json(c, r).dump(2) << "\n";
+    std::cout << to_json(r.conditions, r).dump(2) << "\n";
     return 0;
   }
   const std::pair<const char*, std::string> lines[] = {
@@ -263,6 +436,7 @@ int run_estimate(const CliConditions& c, const std::string& data_dir, bool json,
   };
   for (const auto& [label, value] : lines) std::printf("%-38s %s\n", label, value.c_str());
   if (!r.spectrum.hvl_found) std::cout << "(the half-value layer exceeds 2.99 cm Al, the end of the search)\n";
+  print_doses(r);
   return 0;
 }
 
@@ -317,13 +491,17 @@ int run_batch(const std::string& file, const std::string& data_dir)
     return false;
   };
   for (const auto& h : header)
-    if (!is_one_of(h, condition_columns()) && !is_one_of(h, mc_columns()) && h != "method")
+    if (!is_one_of(h, condition_columns()) && !is_one_of(h, mc_columns()) && !is_one_of(h, dose_columns()) &&
+        h != "method")
       throw BadInput(file + ", line 1: unknown column \"" + h + "\"");
   std::cout << "line";
   for (const auto& c : condition_columns()) std::cout << "," << c;
   std::cout << ",method";
   for (const auto& c : mc_columns()) std::cout << "," << c;
-  std::cout << ",hvl_mm_al,bsf_air_kerma,bsf_soft_tissue,bsf_skin,u_air_kerma,u_soft_tissue,u_skin,error\n";
+  for (const auto& c : dose_columns()) std::cout << "," << c;
+  std::cout << ",hvl_mm_al,bsf_air_kerma,bsf_soft_tissue,bsf_skin,u_air_kerma,u_soft_tissue,u_skin,f_soft_tissue,f_skin,"
+               "incident_air_kerma_mgy,esak_mgy,entrance_soft_tissue_dose_mgy,entrance_skin_dose_mgy,u_esak_mgy,"
+               "u_entrance_soft_tissue_dose_mgy,u_entrance_skin_dose_mgy,error\n";
 
   int failed = 0;
   for (int n = 2; std::getline(in, line); ++n) {
@@ -331,13 +509,14 @@ int run_batch(const std::string& file, const std::string& data_dir)
     const std::string where = file + ", line " + std::to_string(n) + ": ";
     CliConditions c;
     McOptions m;
+    DoseOptions d;
     bool monte_carlo = false;
     std::string error;
     Results r;
     try {
       const std::vector<std::string> cells = split_csv(line);
       if (cells.size() > header.size()) throw BadInput("more cells than the header has columns");
-      bool field = false, diameter = false;
+      bool field = false, diameter = false, added_al = false;
       for (std::size_t i = 0; i < cells.size(); ++i) {
         const bool given = cells[i].find_first_not_of(" \t\r") != std::string::npos;
         if (header[i] == "method") {
@@ -348,14 +527,19 @@ int run_batch(const std::string& file, const std::string& data_dir)
             throw BadInput("column method: \"" + method + "\" is not a method (estimate or mc)");
         } else if (is_one_of(header[i], mc_columns())) {
           set_mc_option(m, header[i], cells[i]);
+        } else if (is_one_of(header[i], dose_columns())) {
+          set_dose_option(d, header[i], cells[i]);
         } else {
+          added_al = added_al || (header[i] == "added_al" && given);
           set_condition(c, header[i], cells[i]);
           field = field || (header[i] == "field" && given);
           diameter = diameter || (header[i] == "diameter" && given);
         }
       }
       if (field && diameter) throw BadInput("both a field and a diameter are given; give one of them");
-      r = monte_carlo ? calculate_mc(c, m, att, tables, dir, {}) : calculate(c, att, &tables, "");
+      check_dose_options(d, added_al);
+      r = monte_carlo ? calculate_mc(c, m, att, tables, dir, {}, d) : calculate(c, att, &tables, "", d);
+      c = r.conditions;
     } catch (const std::exception& e) {
       error = e.what();
       ++failed;
@@ -365,6 +549,7 @@ int run_batch(const std::string& file, const std::string& data_dir)
     for (const auto& col : condition_columns()) std::cout << "," << csv_cell(condition_text(c, col));
     std::cout << "," << (monte_carlo ? "mc" : "estimate");
     for (const auto& col : mc_columns()) std::cout << "," << (monte_carlo ? csv_cell(mc_text(m, col)) : "");
+    for (const auto& col : dose_columns()) std::cout << "," << csv_cell(dose_text(d, col));
     if (error.empty()) {
       const double f[3] = {r.mc ? r.mc->factors.air_kerma : r.state.BsfAirKerma,
                            r.mc ? r.mc->factors.soft_tissue : r.state.BsfSoftTissue,
@@ -377,9 +562,18 @@ int run_batch(const std::string& file, const std::string& data_dir)
       } else {
         std::cout << ",,,";
       }
+      std::cout << "," << format_pattern(r.f.soft, "#0.0000") << "," << format_pattern(r.f.skin, "#0.0000");
+      auto mgy = [](const std::optional<double>& v) { return v ? format_pattern(*v, "#0.0000") : std::string(); };
+      const std::optional<EntranceDoses>& dose = r.doses;
+      for (const std::optional<double>& v :
+           {dose ? std::optional(dose->incident_air_kerma_mgy) : std::nullopt, dose ? std::optional(dose->esak_mgy) : std::nullopt,
+            dose ? std::optional(dose->soft_tissue_mgy) : std::nullopt, dose ? std::optional(dose->skin_mgy) : std::nullopt,
+            dose ? dose->u_esak_mgy : std::nullopt, dose ? dose->u_soft_tissue_mgy : std::nullopt,
+            dose ? dose->u_skin_mgy : std::nullopt})
+        std::cout << "," << mgy(v);
       std::cout << ",\n";
     } else {
-      std::cout << ",,,,,,,," << csv_cell(error) << "\n";
+      std::cout << std::string(17, ',') << csv_cell(error) << "\n";
     }
   }
   return failed ? kExitBadInput : 0;
@@ -397,18 +591,21 @@ int main(int argc, char** argv)
   CliConditions est_c, spectrum_c, mc_c;
   std::string est_field, spectrum_field, mc_field;
   McOptions mc_options;
+  DoseOptions est_dose, mc_dose;
   bool mc_json = false;
   bool json = false, write_spectrum = false, spectrum_write = false;
   std::string output, batch_file;
 
   auto* est = app.add_subcommand("estimate", "half-value layer and the three backscatter factors of one exposure");
   add_condition_options(*est, est_c, est_field);
+  add_dose_options(*est, est_dose);
   est->add_flag("--json", json, "print one JSON object");
   est->add_flag("--write-spectrum", write_spectrum, "also write X_SPCTL.dat into the current folder");
 
   auto* mc = app.add_subcommand("mc", "the full Monte Carlo calculation for a curved surface, with its uncertainties");
   add_condition_options(*mc, mc_c, mc_field);
   add_mc_options(*mc, mc_options);
+  add_dose_options(*mc, mc_dose);
   mc->add_flag("--json", mc_json, "print one JSON object");
 
   auto* batch = app.add_subcommand("batch", "one exposure per CSV row (method estimate or mc), results as CSV");
@@ -437,11 +634,18 @@ int main(int argc, char** argv)
     std::cerr << "orbisan-cli: --field: " << e.what() << "\n";
     return kExitBadInput;
   }
+  try {
+    check_dose_options(est_dose, est->count("--added-al") > 0);
+    check_dose_options(mc_dose, mc->count("--added-al") > 0);
+  } catch (const std::invalid_argument& e) {
+    std::cerr << "orbisan-cli: " << e.what() << "\n";
+    return kExitBadInput;
+  }
 
   int status = 0;
   try {
-    if (*est) status = run_estimate(est_c, data_dir, json, write_spectrum);
-    else if (*mc) status = run_mc_command(mc_c, mc_options, data_dir, mc_json);
+    if (*est) status = run_estimate(est_c, est_dose, data_dir, json, write_spectrum);
+    else if (*mc) status = run_mc_command(mc_c, mc_options, mc_dose, data_dir, mc_json);
     else if (*spectrum_cmd) status = run_spectrum(spectrum_c, data_dir, output, spectrum_write);
     else status = run_batch(batch_file, data_dir);
   } catch (const BadInput& e) {

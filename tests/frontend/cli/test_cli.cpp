@@ -11,8 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "cli_conditions.h"
 
@@ -142,18 +144,26 @@ TEST_F(Cli, BatchGoesOnPastABadRow)
   std::istringstream out(r.out);
   std::string header, row;
   std::getline(out, header);
-  EXPECT_EQ(header, "line,kv,waveform,anode_angle,inherent_al,added_al,added_cu,ffd,fsd,thickness,field,diameter,"
-                    "method,phantom,radius,semi_axis_horizontal,semi_axis_vertical,racetrack_a,racetrack_b,length,"
-                    "histories,threads,hvl_mm_al,bsf_air_kerma,bsf_soft_tissue,bsf_skin,u_air_kerma,u_soft_tissue,"
-                    "u_skin,error");
+  const std::vector<std::string> columns = split_csv(header);
+  // The conditions first, in the order the forms show them, the results and
+  // the error last.
+  EXPECT_EQ(header.substr(0, header.find(",method")), "line,kv,waveform,anode_angle,inherent_al,added_al,added_cu,"
+                                                      "ffd,fsd,thickness,field,diameter");
+  EXPECT_EQ(columns.back(), "error");
+  auto at = [&](const std::vector<std::string>& cells, const std::string& name) {
+    const auto i = std::find(columns.begin(), columns.end(), name);
+    EXPECT_NE(i, columns.end()) << name;
+    return cells.at(static_cast<std::size_t>(i - columns.begin()));
+  };
   std::vector<std::vector<std::string>> rows;
   while (std::getline(out, row)) rows.push_back(split_csv(row));
   ASSERT_EQ(rows.size(), 4u);
+  for (const auto& cells : rows) EXPECT_EQ(cells.size(), columns.size()) << row;
   EXPECT_EQ(rows[0][0], "2");
   EXPECT_EQ(rows[0].back(), "");
-  EXPECT_FALSE(rows[0][22].empty());
+  EXPECT_FALSE(at(rows[0], "hvl_mm_al").empty());
   EXPECT_NE(rows[1].back().find("150 kV"), std::string::npos) << "line 3 fails its range check";
-  EXPECT_EQ(rows[2][11], "15") << "a circular field";
+  EXPECT_EQ(at(rows[2], "diameter"), "15") << "a circular field";
   EXPECT_EQ(rows[2].back(), "");
   EXPECT_NE(rows[3].back().find("10x1O"), std::string::npos);
   EXPECT_NE(r.err.find("exposures.csv, line 3"), std::string::npos) << r.err;
@@ -413,6 +423,216 @@ TEST_F(Cli, EstimateAgreesWithTheEngineOnAFlatPhantom)
   EXPECT_NEAR(j["bsf_skin"].get<double>() / skin, 1.0, 0.01);
   RecordProperty("engine_soft", std::to_string(soft));
   RecordProperty("estimate_soft", std::to_string(j["bsf_soft_tissue"].get<double>()));
+}
+
+}  // namespace
+}  // namespace bsf::cli
+
+namespace bsf::cli {
+namespace {
+
+double number(const nlohmann::json& j, const char* key)
+{
+  EXPECT_TRUE(j.contains(key)) << key;
+  return j.value(key, std::nan(""));
+}
+
+// A measured half-value layer and a measured air kerma: the added aluminium
+// is found for the layer (and gives that layer back when given itself), the
+// air kerma is carried from where it was measured to the entrance surface by
+// the inverse square law, and each dose is that air kerma times its
+// backscatter factor and, for the tissues, the beam's tissue-to-air ratio.
+TEST_F(Cli, DosesFromAMeasuredHalfValueLayerAndAirKerma)
+{
+  const ProgramRun r = run("estimate --json --kv 80 --fsd 80 --hvl 3.2 --incident-air-kerma 2.1 --at 100 "
+                           "--air-kerma-rel-u 0.05");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(number(j, "matched_hvl_mm_al"), 3.2);
+  EXPECT_NEAR(number(j, "hvl_mm_al"), 3.2, 0.002);
+  const double added = number(j, "added_al");
+  EXPECT_GT(added, 0.0);
+  EXPECT_LT(added, 3.2);
+
+  const double k = 2.1 * (100.0 / 80.0) * (100.0 / 80.0);
+  EXPECT_NEAR(number(j, "incident_air_kerma_mgy"), k, 1e-12);
+  EXPECT_NEAR(number(j, "u_incident_air_kerma_mgy"), 0.05 * k, 1e-12);
+  const double f_soft = number(j, "f_soft_tissue"), f_skin = number(j, "f_skin");
+  EXPECT_GT(f_soft, 1.0);  // soft tissue absorbs more than air at diagnostic energies
+  EXPECT_LT(f_soft, 1.1);
+  EXPECT_GT(f_skin, 0.9);
+  EXPECT_LT(f_skin, 1.1);
+  EXPECT_NEAR(number(j, "esak_mgy"), k * number(j, "bsf_air_kerma"), 1e-12);
+  EXPECT_NEAR(number(j, "entrance_soft_tissue_dose_mgy"), k * f_soft * number(j, "bsf_soft_tissue"), 1e-12);
+  EXPECT_NEAR(number(j, "entrance_skin_dose_mgy"), k * f_skin * number(j, "bsf_skin"), 1e-12);
+  // The table estimate carries no uncertainty of its own: the air kerma's only.
+  EXPECT_NEAR(number(j, "u_esak_mgy") / number(j, "esak_mgy"), 0.05, 1e-12);
+
+  // The aluminium found, given as such, gives the same beam and factors.
+  std::ostringstream args;
+  args.precision(17);
+  args << "estimate --json --kv 80 --fsd 80 --added-al " << added;
+  const ProgramRun again = run(args.str());
+  ASSERT_EQ(again.status, 0) << again.err;
+  const auto j2 = nlohmann::json::parse(again.out);
+  for (const char* key : {"hvl_mm_al", "bsf_air_kerma", "bsf_soft_tissue", "bsf_skin", "f_soft_tissue", "f_skin"})
+    EXPECT_NEAR(number(j2, key), number(j, key), 1e-9) << key;
+  EXPECT_FALSE(j2.contains("esak_mgy")) << "no air kerma given, no doses";
+}
+
+// The tube output route: µGy/mAs at 100 cm times the mAs, to the surface.
+TEST_F(Cli, DosesFromTheTubeOutput)
+{
+  const ProgramRun r = run("estimate --json --kv 70 --fsd 90 --thickness 10 --tube-output 45 --mas 20");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  const double k = 45e-3 * 20.0 * (100.0 / 90.0) * (100.0 / 90.0);
+  EXPECT_NEAR(number(j, "incident_air_kerma_mgy"), k, 1e-12);
+  EXPECT_FALSE(j.contains("u_esak_mgy")) << "no uncertainty given, none made up";
+  const ProgramRun text = run("estimate --kv 70 --fsd 90 --thickness 10 --tube-output 45 --mas 20");
+  ASSERT_EQ(text.status, 0) << text.err;
+  for (const char* line : {"Tissue-to-air ratios of the beam:", "Entrance surface air kerma (ESAK):",
+                           "Entrance soft-tissue dose:", "Entrance skin dose:"})
+    EXPECT_NE(text.out.find(line), std::string::npos) << line << "\n" << text.out;
+}
+
+// The Monte Carlo factors' uncertainties reach the doses, combined with the
+// air kerma's.
+TEST_F(Cli, MonteCarloDosesCarryTheFactorsUncertainty)
+{
+  const ProgramRun r = run("mc --json --phantom cylinder --histories 300000 --incident-air-kerma 1.5 "
+                           "--air-kerma-rel-u 0.03");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  const double esak = number(j, "esak_mgy");
+  EXPECT_NEAR(esak, 1.5 * number(j, "bsf_air_kerma"), 1e-12);
+  const double rel_bsf = number(j, "u_air_kerma") / number(j, "bsf_air_kerma");
+  EXPECT_NEAR(number(j, "u_esak_mgy") / esak, std::hypot(0.03, rel_bsf), 1e-12);
+  const double soft = number(j, "entrance_soft_tissue_dose_mgy");
+  EXPECT_NEAR(number(j, "u_entrance_soft_tissue_dose_mgy") / soft,
+              std::hypot(0.03, number(j, "u_soft_tissue") / number(j, "bsf_soft_tissue")), 1e-12);
+}
+
+// Dose options that contradict or lack each other are refused before any
+// calculation, naming the option; a layer the tube cannot give names the
+// layers it can.
+TEST_F(Cli, DoseOptionsThatDoNotFitAreRefused)
+{
+  struct Case {
+    const char* args;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"estimate --hvl 3 --added-al 1", "--hvl: give the measured half-value layer or the added aluminium, not both"},
+      {"estimate --at 100", "--at: the measuring distance belongs to --incident-air-kerma"},
+      {"estimate --tube-output 40", "--tube-output: the tube output and the mAs go together"},
+      {"estimate --mas 10", "--mas: the tube output and the mAs go together"},
+      {"estimate --incident-air-kerma 1 --tube-output 40 --mas 10", "not both"},
+      {"estimate --air-kerma-rel-u 0.05", "--air-kerma-rel-u: the uncertainty belongs to an air kerma"},
+      {"estimate --incident-air-kerma -1", "--incident-air-kerma"},
+      {"estimate --incident-air-kerma 1 --air-kerma-rel-u 5", "--incident-air-kerma"},
+      {"estimate --hvl 0", "--hvl"},
+      {"estimate --kv 60 --hvl 20", "--hvl: "},
+      {"estimate --kv 60 --hvl 20", " mm Al"},
+      {"estimate --kv 120 --inherent-al 5 --hvl 0.5", "--hvl: "},
+      {"mc --hvl 3 --added-al 1", "not both"},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun r = run(c.args);
+    EXPECT_EQ(r.status, 2) << c.args << ": " << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args << ": " << r.err;
+    EXPECT_EQ(r.out, "") << c.args;
+  }
+}
+
+std::string command_output(const std::string& cmd)
+{
+  FILE* p = popen(cmd.c_str(), "r");
+  std::string out;
+  char buf[4096];
+  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+// The report is one A4 page holding the doses and the SHA-256 of each data
+// file computed with, as sha256sum gives it; an unwritable report is a file
+// error that leaves nothing behind.
+TEST_F(Cli, ReportIsOnePageWithTheDataFilesDigests)
+{
+  ASSERT_EQ(std::system("command -v pdftotext >/dev/null && command -v pdfinfo >/dev/null"), 0)
+      << "poppler-utils (pdftotext, pdfinfo) is needed to read the report";
+  const ProgramRun r = run("estimate --kv 80 --hvl 3.2 --incident-air-kerma 2.1 --at 100 --report dose.pdf");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const fs::path pdf = dir_ / "dose.pdf";
+  ASSERT_TRUE(fs::exists(pdf));
+  const std::string info = command_output("pdfinfo '" + pdf.string() + "'");
+  EXPECT_TRUE(std::regex_search(info, std::regex("\nPages:\\s+1\n"))) << info;
+  EXPECT_NE(info.find("A4"), std::string::npos) << info;
+  const std::string text = command_output("pdftotext -layout '" + pdf.string() + "' -");
+  const fs::path data = fs::path(CLI_PROGRAM).parent_path();
+  for (const char* file : {"Att_Coeff2020.dat", "dBSF-SoftDose-SoftPhantom.dat", "dBSF-AirDose-SoftPhantom.dat",
+                           "dBSF-SkinDose-SoftPhantom.dat"}) {
+    const std::string sum = command_output("sha256sum '" + (data / file).string() + "'").substr(0, 64);
+    // The name and its digest on one line (pdftotext narrows the gap between).
+    const std::size_t at = text.find(std::string(file) + " ");
+    ASSERT_NE(at, std::string::npos) << file << "\n" << text;
+    const std::string line = text.substr(at, text.find('\n', at) - at);
+    EXPECT_NE(line.find(sum), std::string::npos) << line << " against " << sum;
+  }
+  EXPECT_NE(text.find("ESAK"), std::string::npos) << text;
+  EXPECT_NE(text.find("3.200 mm Al"), std::string::npos) << "the measured layer is named";
+
+  fs::create_directory(dir_ / "locked");
+  fs::permissions(dir_ / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  const ProgramRun bad = run("estimate --report locked/dose.pdf");
+  fs::permissions(dir_ / "locked", fs::perms::owner_all);
+  if (::geteuid() != 0) {  // root writes anywhere
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("locked/dose.pdf"), std::string::npos) << bad.err;
+    EXPECT_TRUE(fs::is_empty(dir_ / "locked"));
+  }
+  const ProgramRun missing = run("estimate --report no-such-folder/dose.pdf");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("no-such-folder/dose.pdf"), std::string::npos) << missing.err;
+  EXPECT_EQ(missing.out, "");
+}
+
+// Dose columns in a batch: each row its own measured layer and air kerma,
+// a row without them still gets the beam's tissue-to-air ratios.
+TEST_F(Cli, BatchRowsWithDoseColumns)
+{
+  write("doses.csv",
+        "kv,hvl,incident_air_kerma,at,air_kerma_rel_u,fsd\r\n"
+        "80,3.2,2.1,100,0.05,80\r\n"
+        "80,,,,,80\r\n"
+        "60,20,1,,,80\r\n");
+  const ProgramRun r = run("batch doses.csv");
+  EXPECT_EQ(r.status, 2) << r.err;
+  std::istringstream out(r.out);
+  std::string header, row;
+  std::getline(out, header);
+  const std::vector<std::string> columns = split_csv(header);
+  auto at = [&](const std::vector<std::string>& cells, const std::string& name) {
+    const auto i = std::find(columns.begin(), columns.end(), name);
+    EXPECT_NE(i, columns.end()) << name;
+    return cells.at(static_cast<std::size_t>(i - columns.begin()));
+  };
+  std::vector<std::vector<std::string>> rows;
+  while (std::getline(out, row)) rows.push_back(split_csv(row));
+  ASSERT_EQ(rows.size(), 3u) << r.out;
+  EXPECT_EQ(at(rows[0], "error"), "");
+  EXPECT_EQ(at(rows[0], "hvl"), "3.2");
+  EXPECT_NEAR(std::stod(at(rows[0], "hvl_mm_al")), 3.2, 0.0015);
+  EXPECT_GT(std::stod(at(rows[0], "added_al")), 0.0) << "the aluminium found is the row's";
+  const double k = 2.1 * (100.0 / 80.0) * (100.0 / 80.0);
+  EXPECT_NEAR(std::stod(at(rows[0], "incident_air_kerma_mgy")), k, 1e-3);
+  EXPECT_NEAR(std::stod(at(rows[0], "esak_mgy")), k * std::stod(at(rows[0], "bsf_air_kerma")), 2e-3);
+  EXPECT_FALSE(at(rows[0], "u_esak_mgy").empty());
+  EXPECT_EQ(at(rows[1], "error"), "");
+  EXPECT_FALSE(at(rows[1], "f_soft_tissue").empty());
+  EXPECT_TRUE(at(rows[1], "esak_mgy").empty());
+  EXPECT_NE(at(rows[2], "error").find("hvl"), std::string::npos) << at(rows[2], "error");
 }
 
 }  // namespace
