@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
 namespace bsf {
 
@@ -160,6 +162,21 @@ std::string format_pattern(double value, std::string_view pattern)
   if (decimals > 0) text += "." + frac_digits;
   const bool rounds_to_zero = text.find_first_not_of("0.") == std::string::npos;
   return (value < 0.0 && !rounds_to_zero ? "-" : "") + text;
+}
+
+double parse_strict(std::string_view text)
+{
+  std::string_view t = text;
+  while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+  while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\r')) t.remove_suffix(1);
+  const char* first = t.data();
+  const char* last = t.data() + t.size();
+  if (first != last && *first == '+') ++first;
+  double v = 0.0;
+  const auto [ptr, ec] = std::from_chars(first, last, v);
+  if (t.empty() || ec != std::errc() || ptr != last || !std::isfinite(v))
+    throw std::invalid_argument("\"" + std::string(text) + "\" is not a number");
+  return v;
 }
 
 }  // namespace bsf

@@ -26,6 +26,12 @@ struct NumberReading {
 // hold no number; "1e400" is out of range, while "1e-400" reads 0.
 NumberReading parse_number(std::string_view text);
 
+// Strict reading, for option and CSV values and the dose inputs, where a
+// number read from the front of "2,1" would be a silent wrong dose: the
+// whole text, blanks around it aside, must be one finite number. Throws
+// std::invalid_argument naming the text.
+double parse_strict(std::string_view text);
+
 // The value as the forms store it on leaving a field: the number, or 0 for
 // a text that holds none; ±infinity for a magnitude beyond double precision.
 double read_number(std::string_view text);

@@ -15,21 +15,6 @@ const std::vector<std::string>& condition_columns()
   return columns;
 }
 
-double parse_strict(std::string_view text)
-{
-  std::string_view t = text;
-  while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-  while (!t.empty() && (t.back() == ' ' || t.back() == '\t' || t.back() == '\r')) t.remove_suffix(1);
-  const char* first = t.data();
-  const char* last = t.data() + t.size();
-  if (first != last && *first == '+') ++first;
-  double v = 0.0;
-  const auto [ptr, ec] = std::from_chars(first, last, v);
-  if (t.empty() || ec != std::errc() || ptr != last || !std::isfinite(v))
-    throw std::invalid_argument("\"" + std::string(text) + "\" is not a number");
-  return v;
-}
-
 void parse_field(std::string_view text, double& field_long, double& field_short)
 {
   const auto x = text.find_first_of("xX");

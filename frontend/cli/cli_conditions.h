@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "exposure.h"
+#include "number_text.h"
 
 namespace bsf::cli {
 
@@ -61,10 +62,6 @@ const std::vector<std::string>& condition_columns();
 // Parses "LONGxSHORT" (for example 43.2x35.6); throws std::invalid_argument
 // with a message naming the text.
 void parse_field(std::string_view text, double& field_long, double& field_short);
-
-// Strict number parsing for option and CSV values: the whole text must be a
-// number. Throws std::invalid_argument naming the text.
-double parse_strict(std::string_view text);
 
 // Sets one condition from a CSV cell; throws std::invalid_argument naming the
 // column and the text. An empty cell keeps the default.

@@ -324,9 +324,7 @@ void write_report(const Results& r, const std::string& file, const fs::path& dat
     new QGuiApplication(argc, argv);  // for the rest of the process
   }
   report::DoseReport rep;
-  rep.method = r.mc ? QString::fromUtf8("モンテカルロ法、") + QString::fromStdString(r.mc->phantom) + " " +
-                          QString::number(r.mc->histories) + QString::fromUtf8(" ヒストリー")
-                    : QString::fromUtf8("微分後方散乱係数法、入射表面：平面");
+  rep.method = report::method_text(r.state, r.mc ? std::optional(r.mc->histories) : std::nullopt);
   rep.conditions = r.state;
   rep.matched_hvl_mm = r.matched_hvl_mm;
   rep.spectrum = r.spectrum;

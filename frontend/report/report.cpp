@@ -1,7 +1,9 @@
 #include "report.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFont>
+#include <QLocale>
 #include <QPageSize>
 #include <QPainter>
 #include <QPainterPath>
@@ -17,7 +19,11 @@ namespace bsf::report {
 
 namespace {
 
-QString u8(const char* s) { return QString::fromUtf8(s); }
+// The report's texts go through the translations (context "DoseReport");
+// the source texts are the Japanese ones.
+struct Text {
+  Q_DECLARE_TR_FUNCTIONS(DoseReport)
+};
 
 // Japanese text needs a CJK face; the first one installed is taken.
 QFont report_font(double point_size)
@@ -38,13 +44,43 @@ QString with_u(double v, const std::optional<double>& u, const char* pattern)
 QString waveform_name(int w)
 {
   switch (w) {
-    case 2: return u8("三相12ピーク");
-    case 3: return u8("単相全波");
-    default: return u8("定電圧・インバータ");
+    case 2: return Text::tr("三相12ピーク");
+    case 3: return Text::tr("単相全波");
+    default: return Text::tr("定電圧・インバータ");
   }
 }
 
+// The line of report_lines() that names the beam's half-value layer: the
+// spectrum plot follows it on the page.
+constexpr int kBeamLine = 8;
+
+QString hvl_text(const SpectrumResult& s)
+{
+  return s.hvl_found ? Text::tr("%1 mm Al").arg(fixed(10.0 * s.hvl_cm, "#0.000")) : Text::tr("29.9 mm Al を超える");
+}
+
 }  // namespace
+
+QString method_text(const ExposureConditions& c, std::optional<std::int64_t> histories)
+{
+  const QString runs = histories ? Text::tr("、%1 ヒストリー").arg(QLocale(QLocale::Japanese).toString(static_cast<qlonglong>(*histories)))
+                                 : QString();
+  switch (c.PhantomShape) {
+    case 1: return Text::tr("モンテカルロ法（円柱、半径 %1 cm%2）").arg(c.CylinderRadius).arg(runs);
+    case 2:
+      return Text::tr("モンテカルロ法（楕円柱、横半径 %1 cm・縦半径 %2 cm%3）")
+          .arg(c.EllipseHorizontal)
+          .arg(c.EllipseVertical)
+          .arg(runs);
+    case 4:
+      return Text::tr("モンテカルロ法（レーストラック形、a %1 cm・b %2 cm・長さ %3 cm%4）")
+          .arg(c.RacetrackA)
+          .arg(c.RacetrackB)
+          .arg(c.RacetrackLength)
+          .arg(runs);
+    default: return Text::tr("微分後方散乱係数法（入射表面：平面）");
+  }
+}
 
 double mean_energy_kev(const SpectrumResult& s)
 {
@@ -79,11 +115,11 @@ void paint_spectrum_plot(QPainter& p, const QRectF& area, const SpectrumResult& 
                QString::number(e, 'f', 0));
   }
   p.drawText(QRectF(plot.left(), plot.bottom() + 2.6 * unit, plot.width(), 2 * unit), Qt::AlignHCenter,
-             u8("光子エネルギー (keV)"));
+             Text::tr("光子エネルギー (keV)"));
   p.save();
   p.translate(area.left() + 1.0 * unit, plot.center().y());
   p.rotate(-90);
-  p.drawText(QRectF(-plot.height() / 2, 0, plot.height(), 2 * unit), Qt::AlignHCenter, u8("相対値（最大値 = 1）"));
+  p.drawText(QRectF(-plot.height() / 2, 0, plot.height(), 2 * unit), Qt::AlignHCenter, Text::tr("相対値（最大値 = 1）"));
   p.restore();
 
   // The two curves, each scaled to its own peak.
@@ -111,9 +147,9 @@ void paint_spectrum_plot(QPainter& p, const QRectF& area, const SpectrumResult& 
   p.drawLine(QPointF(x_of(mean), plot.top()), QPointF(x_of(mean), plot.bottom()));
 
   // Legend and the beam's figures.
-  const QString hvl = s.hvl_found ? fixed(10.0 * s.hvl_cm, "#0.000") + " mm Al" : u8("29.9 mm Al を超える");
-  const QStringList legend = {u8("— 光子数"), u8("— 空気カーマ"),
-                              u8("--- 平均エネルギー ") + QString::number(mean, 'f', 1) + " keV", u8("半価層 ") + hvl};
+  const QString hvl = hvl_text(s);
+  const QStringList legend = {Text::tr("— 光子数"), Text::tr("— 空気カーマ"),
+                              Text::tr("--- 平均エネルギー %1 keV").arg(mean, 0, 'f', 1), Text::tr("半価層 %1").arg(hvl)};
   const QColor colours[] = {QColor(0, 90, 200), QColor(210, 60, 30), Qt::darkGray, Qt::black};
   for (int i = 0; i < legend.size(); ++i) {
     p.setPen(colours[i]);
@@ -127,47 +163,49 @@ QStringList report_lines(const DoseReport& r)
 {
   const ExposureConditions& c = r.conditions;
   QStringList l;
-  l << u8("後方散乱係数と入射表面線量の報告") << u8("作成日時: ") + r.date + u8("　プログラム: Orbisan ") + r.version
-    << "" << u8("■ 照射条件")
-    << u8("管電圧 ") + QString::number(c.TubeVoltage) + u8(" kV、高電圧整流方式 ") + waveform_name(c.Waveform) +
-           u8("、ターゲット角度 ") + QString::number(c.AnodeAngle) + u8(" 度")
-    << u8("固有フィルタ ") + fixed(10.0 * c.InherentFilter, "#0.0##") + u8(" mm Al、付加フィルタ ") +
-           fixed(10.0 * c.AddedFilterAl, "#0.000") + u8(" mm Al + ") + fixed(10.0 * c.AddedFilterCu, "#0.0##") +
-           " mm Cu" +
-           (r.matched_hvl_mm ? u8("（付加アルミは測定半価層 ") + fixed(*r.matched_hvl_mm, "#0.000") + u8(" mm Al から求めた値）")
+  l << Text::tr("後方散乱係数と入射表面線量の報告")
+    << Text::tr("作成日時: %1　プログラム: Orbisan %2").arg(r.date, r.version) << "" << Text::tr("■ 照射条件")
+    << Text::tr("管電圧 %1 kV、高電圧整流方式 %2、ターゲット角度 %3 度")
+           .arg(c.TubeVoltage)
+           .arg(waveform_name(c.Waveform))
+           .arg(c.AnodeAngle)
+    << Text::tr("固有フィルタ %1 mm Al、付加フィルタ %2 mm Al + %3 mm Cu")
+               .arg(fixed(10.0 * c.InherentFilter, "#0.0##"), fixed(10.0 * c.AddedFilterAl, "#0.000"),
+                    fixed(10.0 * c.AddedFilterCu, "#0.0##")) +
+           (r.matched_hvl_mm ? Text::tr("（付加アルミは測定半価層 %1 mm Al から求めた値）").arg(fixed(*r.matched_hvl_mm, "#0.000"))
                              : QString())
-    << u8("焦点-受像器間距離 ") + QString::number(c.FocusReceptorDistance) + u8(" cm、焦点-入射表面間距離 ") +
-           QString::number(c.FocusSurfaceDistance) + u8(" cm、被写体厚 ") + QString::number(c.ObjectThickness) + " cm"
-    << (c.FieldShape == 2 ? u8("照射野（受像面）: 直径 ") + QString::number(c.FieldLong) + " cm"
-                          : u8("照射野（受像面）: ") + QString::number(c.FieldLong) + " × " + QString::number(c.FieldShort) +
-                                " cm")
-    << u8("半価層 ") + (r.spectrum.hvl_found ? fixed(10.0 * r.spectrum.hvl_cm, "#0.000") + " mm Al" : u8("29.9 mm Al を超える")) +
-           u8("、平均エネルギー ") + QString::number(mean_energy_kev(r.spectrum), 'f', 1) + " keV"
-    << "" << u8("■ 後方散乱係数（") + r.method + u8("）")
-    << u8("空気カーマに基づく BSF: ") + with_u(r.factors.air_kerma, r.factors.u_air_kerma, "#0.000")
-    << u8("軟部組織吸収線量に基づく BSF: ") + with_u(r.factors.soft_tissue, r.factors.u_soft_tissue, "#0.000")
-    << u8("皮膚組織吸収線量に基づく BSF: ") + with_u(r.factors.skin, r.factors.u_skin, "#0.000");
+    << Text::tr("焦点-受像器間距離 %1 cm、焦点-入射表面間距離 %2 cm、被写体厚 %3 cm")
+           .arg(c.FocusReceptorDistance)
+           .arg(c.FocusSurfaceDistance)
+           .arg(c.ObjectThickness)
+    << (c.FieldShape == 2 ? Text::tr("照射野（受像面）: 直径 %1 cm").arg(c.FieldLong)
+                          : Text::tr("照射野（受像面）: %1 × %2 cm").arg(c.FieldLong).arg(c.FieldShort))
+    << Text::tr("半価層 %1、平均エネルギー %2 keV").arg(hvl_text(r.spectrum)).arg(mean_energy_kev(r.spectrum), 0, 'f', 1)
+    << "" << Text::tr("■ 後方散乱係数（%1）").arg(r.method)
+    << Text::tr("空気カーマに基づく BSF: %1").arg(with_u(r.factors.air_kerma, r.factors.u_air_kerma, "#0.000"))
+    << Text::tr("軟部組織吸収線量に基づく BSF: %1").arg(with_u(r.factors.soft_tissue, r.factors.u_soft_tissue, "#0.000"))
+    << Text::tr("皮膚組織吸収線量に基づく BSF: %1").arg(with_u(r.factors.skin, r.factors.u_skin, "#0.000"));
   if (r.doses && r.air_kerma) {
     const EntranceDoses& d = *r.doses;
     const AirKermaInput& in = *r.air_kerma;
-    l << "" << u8("■ 入射表面線量");
+    l << "" << Text::tr("■ 入射表面線量");
     if (in.source == AirKermaInput::Source::Measured)
-      l << u8("入射空気カーマ（後方散乱なし）の測定値 ") + fixed(in.measured_mgy, "#0.000") + u8(" mGy（焦点から ") +
-               QString::number(in.at_cm > 0 ? in.at_cm : c.FocusSurfaceDistance) + " cm）";
+      l << Text::tr("入射空気カーマ（後方散乱なし）の測定値 %1 mGy（焦点から %2 cm）")
+               .arg(fixed(in.measured_mgy, "#0.000"))
+               .arg(in.at_cm > 0 ? in.at_cm : c.FocusSurfaceDistance);
     else
-      l << u8("管出力 ") + fixed(in.output_ugy_per_mas, "#0.0##") + u8(" µGy/mAs（100 cm）× ") + fixed(in.mas, "#0.0##") +
-               " mAs";
-    if (in.relative_u) l << u8("空気カーマの相対標準不確かさ ") + fixed(100.0 * *in.relative_u, "#0.0") + " %";
-    l << u8("入射表面での入射空気カーマ: ") + with_u(d.incident_air_kerma_mgy, d.u_incident_air_kerma_mgy, "#0.000") + " mGy"
-      << u8("入射表面空気カーマ (ESAK): ") + with_u(d.esak_mgy, d.u_esak_mgy, "#0.000") + " mGy"
-      << u8("入射表面の軟部組織吸収線量: ") + with_u(d.soft_tissue_mgy, d.u_soft_tissue_mgy, "#0.000") + " mGy"
-      << u8("入射表面の皮膚吸収線量: ") + with_u(d.skin_mgy, d.u_skin_mgy, "#0.000") + " mGy"
-      << u8("質量エネルギー吸収係数比（線質で平均）: 軟部組織/空気 ") + fixed(d.f.soft, "#0.0000") + u8("、皮膚/空気 ") +
-             fixed(d.f.skin, "#0.0000");
+      l << Text::tr("管出力 %1 µGy/mAs（100 cm）× %2 mAs").arg(fixed(in.output_ugy_per_mas, "#0.0##"), fixed(in.mas, "#0.0##"));
+    if (in.relative_u) l << Text::tr("空気カーマの相対標準不確かさ %1 %").arg(fixed(100.0 * *in.relative_u, "#0.0"));
+    l << Text::tr("入射表面での入射空気カーマ: %1 mGy").arg(with_u(d.incident_air_kerma_mgy, d.u_incident_air_kerma_mgy, "#0.000"))
+      << Text::tr("入射表面空気カーマ (ESAK): %1 mGy").arg(with_u(d.esak_mgy, d.u_esak_mgy, "#0.000"))
+      << Text::tr("入射表面の軟部組織吸収線量: %1 mGy").arg(with_u(d.soft_tissue_mgy, d.u_soft_tissue_mgy, "#0.000"))
+      << Text::tr("入射表面の皮膚吸収線量: %1 mGy").arg(with_u(d.skin_mgy, d.u_skin_mgy, "#0.000"))
+      << Text::tr("質量エネルギー吸収係数比（線質で平均）: 軟部組織/空気 %1、皮膚/空気 %2")
+             .arg(fixed(d.f.soft, "#0.0000"), fixed(d.f.skin, "#0.0000"));
   }
-  l << "" << u8("■ 使用したデータファイル (SHA-256)");
+  l << "" << Text::tr("■ 使用したデータファイル (SHA-256)");
   for (const auto& [name, hash] : r.data_files) l << name + "  " + QString::fromStdString(hash);
-  l << "" << u8("不確かさは標準不確かさ（k = 1）。");
+  l << "" << Text::tr("不確かさは標準不確かさ（k = 1）。");
   return l;
 }
 
@@ -177,15 +215,15 @@ void write_report_pdf(const DoseReport& r, const QString& file)
   // failed write leaves no half a report (nor destroys an older one).
   QSaveFile out(file);
   if (!out.open(QIODevice::WriteOnly))
-    throw std::runtime_error(file.toStdString() + ": the report cannot be written: " + out.errorString().toStdString());
+    throw ReportNotWritten(file, out.errorString());
   QPdfWriter pdf(&out);
   pdf.setPageSize(QPageSize(QPageSize::A4));
   pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
   pdf.setResolution(300);
-  pdf.setTitle(u8("後方散乱係数と入射表面線量の報告"));
+  pdf.setTitle(Text::tr("後方散乱係数と入射表面線量の報告"));
   pdf.setCreator("Orbisan " + r.version);
   QPainter p(&pdf);
-  if (!p.isActive()) throw std::runtime_error(file.toStdString() + ": the report cannot be written");
+  if (!p.isActive()) throw ReportNotWritten(file, QStringLiteral("the PDF writer did not start"));
   const QRectF page(0, 0, pdf.width(), pdf.height());
   const QStringList lines = report_lines(r);
   QFont title = report_font(15);
@@ -199,14 +237,14 @@ void write_report_pdf(const DoseReport& r, const QString& file)
     p.drawText(box, Qt::TextWordWrap, lines[i]);
     y += used.height() * (lines[i].isEmpty() ? 0.5 : 1.05);
     // The spectrum after the conditions' figures, before the factors.
-    if (lines[i].startsWith(u8("半価層 "))) {
+    if (i == kBeamLine) {
       const QRectF plot(0, y + 0.01 * page.height(), page.width(), 0.30 * page.height());
       paint_spectrum_plot(p, plot, r.spectrum, r.conditions.TubeVoltage);
       y = plot.bottom() + 0.01 * page.height();
     }
   }
   if (!p.end() || !out.commit())
-    throw std::runtime_error(file.toStdString() + ": the report cannot be written: " + out.errorString().toStdString());
+    throw ReportNotWritten(file, out.errorString());
 }
 
 }  // namespace bsf::report

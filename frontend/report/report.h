@@ -7,7 +7,9 @@
 
 #include <QRectF>
 #include <QString>
+#include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,6 +35,11 @@ struct DoseReport {
   QString date;     // ISO 8601, local time
 };
 
+// How the factors were obtained, in words: the table estimate for a flat
+// surface, or the Monte Carlo run on the phantom of `c` (its dimensions, and
+// the histories when known).
+QString method_text(const ExposureConditions& c, std::optional<std::int64_t> histories = std::nullopt);
+
 // The photon fluence weighted mean energy of the beam, keV.
 double mean_energy_kev(const SpectrumResult& s);
 
@@ -45,8 +52,23 @@ void paint_spectrum_plot(QPainter& p, const QRectF& area, const SpectrumResult& 
 // The report's lines of text (Japanese), for the page and the clipboard.
 QStringList report_lines(const DoseReport& r);
 
-// Writes the report as a one-page PDF; throws std::runtime_error naming the
-// file when it cannot be written.
+// A report that could not be written: the file and the system's reason.
+class ReportNotWritten : public std::runtime_error {
+ public:
+  ReportNotWritten(const QString& file, const QString& reason)
+      : std::runtime_error(file.toStdString() + ": the report cannot be written: " + reason.toStdString()),
+        file_(file), reason_(reason)
+  {
+  }
+  const QString& file() const { return file_; }
+  const QString& reason() const { return reason_; }
+
+ private:
+  QString file_, reason_;
+};
+
+// Writes the report as a one-page PDF, whole or not at all (an older file
+// of that name is then left as it was); throws ReportNotWritten.
 void write_report_pdf(const DoseReport& r, const QString& file);
 
 }  // namespace bsf::report

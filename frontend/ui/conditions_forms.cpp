@@ -16,6 +16,7 @@
 #include "condition_checks.h"
 #include "data_tables.h"
 #include "estimate.h"
+#include "report.h"
 #include "free_format.h"
 #include "joken_writer.h"
 #include "number_text.h"
@@ -185,6 +186,8 @@ ConditionsForm::ConditionsForm(Shell& shell, int active_form, const QString& tit
   connect(combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
   connect(button("Command1"), &QPushButton::clicked, this, [this] { Command1_Click(); });
   connect(button("Command2"), &QPushButton::clicked, this, [this] { Command2_Click(); });
+  connect(button("CommandDose"), &QPushButton::clicked, this, [this] { CommandDose_Click(); });
+  button("CommandDose")->setEnabled(false);
 }
 
 void ConditionsForm::load_defaults()
@@ -205,6 +208,40 @@ void ConditionsForm::load_defaults()
 void ConditionsForm::clear_factors()
 {
   for (const char* v : {"Label68", "Label69", "Label70"}) label(v)->clear();
+  shown_.reset();
+  button("CommandDose")->setEnabled(false);
+  if (DoseForm* dose = shell_.dose_form(); dose && dose->origin() == this) dose->result_withdrawn();
+}
+
+void ConditionsForm::set_shown_result(ShownResult result)
+{
+  shown_ = std::move(result);
+  button("CommandDose")->setEnabled(true);
+  if (DoseForm* dose = shell_.dose_form(); dose && dose->origin() == this && dose->isVisible()) dose->open_for(*this);
+}
+
+std::optional<double> ConditionsForm::matched_hvl() const
+{
+  if (hvl_fill_ && text("Text3")->text() == hvl_fill_->first) return hvl_fill_->second;
+  return std::nullopt;
+}
+
+void ConditionsForm::CommandDose_Click()
+{
+  if (!shown_) return;
+  shell_.guarded([this] { shell_.show_dose_form().open_for(*this); });
+}
+
+void ConditionsForm::fill_added_al(const QString& added, double hvl_mm)
+{
+  text("Text3")->setText(added);
+  Text_LostFocus(u8("Text3"));
+  hvl_fill_ = {added, hvl_mm};
+  // The user's next step is here: calculate with the new filtration.
+  raise();
+  activateWindow();
+  text("Text3")->setFocus(Qt::OtherFocusReason);
+  text("Text3")->selectAll();
 }
 
 void ConditionsForm::Option_Click(int waveform) { shell_.state().Waveform = static_cast<std::int16_t>(waveform); }
@@ -346,6 +383,7 @@ void ConditionsForm::Command1_Click()
   }
   shell_.show_form4();
   hide();
+  if (DoseForm* dose = shell_.dose_form(); dose && dose->origin() == this) dose->hide();
   on_exit();
 }
 
@@ -376,6 +414,9 @@ std::vector<ControlSpec> form1_controls()
       {"Label20", Kind::Label, 9840, 1560, 4575, 495, "入射表面：平面"},
       {"Command2", Kind::Button, 5040, 5040, 4215, 735, "この条件で計算する", nullptr, " Go ! "},
       {"Command1", Kind::Button, 12480, 5040, 1335, 735, "Exit", nullptr, "  ---  bye bye  ---  "},
+      // In the free space between the calculate and exit buttons.
+      {"CommandDose", Kind::Button, 9480, 5040, 2775, 735, "入射表面線量の計算", nullptr,
+       "この結果から入射表面線量を計算し、報告書を作ります"},
       {"Shape1", Kind::Frame, 1320, 6120, 14415, 1335},
       {"Label14", Kind::Label, 240, 180, 13935, 375, "”微分後方散乱係数法” については、下記の文献を参照して下さい", "Shape1"},
       {"Label15", Kind::Label, 480, 600, 13695, 615,
@@ -419,6 +460,10 @@ void Form1::calculate()
   show_factor("Label68", s.BsfSoftTissue);
   show_factor("Label70", s.BsfAirKerma);
   show_factor("Label69", s.BsfSkin);
+  ShownResult shown{s, {s.BsfAirKerma, s.BsfSoftTissue, s.BsfSkin, std::nullopt, std::nullopt, std::nullopt}, matched_hvl(), {}, false};
+  shown.conditions.PhantomShape = 0;  // a flat surface, whatever Form5 chose
+  shown.method = report::method_text(shown.conditions);
+  set_shown_result(std::move(shown));
 }
 
 void Form1::after_preset(const QString& item)
@@ -470,6 +515,9 @@ std::vector<ControlSpec> form5_controls()
       {"Command2", Kind::Button, 4080, 5040, 3375, 735, "この条件で計算する", nullptr, " Go ! "},
       {"Command4", Kind::Button, 7680, 5040, 3255, 735, "計算結果表示"},
       {"Command1", Kind::Button, 15000, 5040, 1335, 735, "Exit", nullptr, "  ---  bye bye  ---  "},
+      // In the free space between the result and exit buttons.
+      {"CommandDose", Kind::Button, 11160, 5040, 3615, 735, "入射表面線量の計算", nullptr,
+       "この結果から入射表面線量を計算し、報告書を作ります"},
       // Where the last run stands, in the free strip below the buttons.
       {"LabelStatus", Kind::Label, 600, 5820, 15735, 360},
   };
@@ -528,6 +576,7 @@ void Form5::calculate()
   compute_spectrum_step();
   write_joken(dir, s);
   clear_factors();
+  ShownResult basis{s, {}, matched_hvl(), {}, true};
 
   // Let the form repaint before the engine's window opens. User input waits:
   // a second click or a close now would run in the middle of this one.
@@ -536,6 +585,7 @@ void Form5::calculate()
   const auto started = shell_.launcher().launch(confirmed_shape_, QString::fromStdString(dir.string()), arguments);
   if (!started) return;
   run_ = started->run;
+  run_basis_ = std::move(basis);
   button("Command4")->setEnabled(true);
   follow_run();
   follow_timer_.start();
@@ -578,6 +628,7 @@ void Form5::on_exit()
   // button no longer has a run to report on.
   if (!running()) {
     run_.reset();
+    run_basis_.reset();
     follow_timer_.stop();
   }
   // The shape dialog belongs to this form's visit: it goes with it, keeping
@@ -606,6 +657,13 @@ bool Form5::show_run_result()
       show_factor("Label68", s.BsfSoftTissue, j->uncertainties.soft_tissue);
       show_factor("Label70", s.BsfAirKerma, j->uncertainties.air_kerma);
       show_factor("Label69", s.BsfSkin, j->uncertainties.skin);
+      if (run_ && run_basis_) {
+        ShownResult shown = *run_basis_;
+        shown.factors = {j->factors.air_kerma, j->factors.soft_tissue, j->factors.skin,
+                         j->uncertainties.air_kerma, j->uncertainties.soft_tissue, j->uncertainties.skin};
+        shown.method = report::method_text(shown.conditions, j->histories);
+        set_shown_result(std::move(shown));
+      }
       return true;
     }
   }
@@ -622,6 +680,12 @@ bool Form5::show_run_result()
   show_factor("Label68", s.BsfSoftTissue);
   show_factor("Label70", s.BsfAirKerma);
   show_factor("Label69", s.BsfSkin);
+  if (run_ && run_basis_) {
+    ShownResult shown = *run_basis_;
+    shown.factors = {r->air_kerma, r->soft_tissue, r->skin, std::nullopt, std::nullopt, std::nullopt};
+    shown.method = report::method_text(shown.conditions);
+    set_shown_result(std::move(shown));
+  }
   return true;
 }
 

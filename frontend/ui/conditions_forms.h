@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "condition_checks.h"
+#include "dose_form.h"
 #include "engine_run.h"
 #include "form_builder.h"
 
@@ -30,6 +31,18 @@ class ConditionsForm : public Form {
   void Text_LostFocus(const QString& text_box);
   void Command1_Click();  // "Exit"
   void Command2_Click();  // "この条件で計算する"
+
+  // "入射表面線量の計算": the dose window, for the result shown.
+  void CommandDose_Click();
+
+  // The result this form shows, with the conditions it was computed with;
+  // nothing before the first one and once its factors are emptied.
+  const std::optional<ShownResult>& shown_result() const { return shown_; }
+
+  // The dose window found the added aluminium `text` (mm) for the measured
+  // half-value layer `hvl_mm`: it goes into the added-aluminium box as if
+  // typed there, and the next result names the layer it came from.
+  void fill_added_al(const QString& text, double hvl_mm);
 
   // The rows both forms share, with every left coordinate moved by `shift`.
   static std::vector<ControlSpec> condition_rows(int shift);
@@ -55,6 +68,13 @@ class ConditionsForm : public Form {
   // known ("1.396 ± 0.004").
   void show_factor(const char* label, double value, std::optional<double> uncertainty = std::nullopt);
 
+  // A new result is shown: kept, the dose button enabled, and the dose
+  // window, when it works for this form, computes with it.
+  void set_shown_result(ShownResult result);
+  // The measured half-value layer the added aluminium box holds the match
+  // of, while it holds what the dose window put there.
+  std::optional<double> matched_hvl() const;
+
   // The form's own part of the calculate button, after the checks pass.
   virtual void calculate() = 0;
   // The files the exit button deletes.
@@ -71,6 +91,10 @@ class ConditionsForm : public Form {
   // The field shape this form's preset list shows: 1 rectangular, 2
   // circular. Kept per form: the other form's presets do not change it.
   std::int16_t field_shape_ = 1;
+
+ private:
+  std::optional<ShownResult> shown_;
+  std::optional<std::pair<QString, double>> hvl_fill_;  // the text put into Text3, and its layer
 };
 
 class Form1 : public ConditionsForm {
@@ -131,6 +155,8 @@ class Form5 : public ConditionsForm {
 
   int confirmed_shape_ = 0;  // 0 until the shape dialog's first OK
   std::optional<EngineRun> run_;
+  // What the last run was started with, for the result it brings.
+  std::optional<ShownResult> run_basis_;
 };
 
 }  // namespace bsf::ui

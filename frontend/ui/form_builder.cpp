@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,8 +43,12 @@ QFont face_font(Face face, int point_size)
   return f;
 }
 
-Form::Form(const QString& caption, int client_width, int client_height, std::span<const ControlSpec> controls)
+Form::Form(const QString& caption, int client_width, int client_height, std::span<const ControlSpec> controls,
+           const char* context)
 {
+  auto text_of = [context](const char* source) {
+    return context && *source ? QCoreApplication::translate(context, source) : QString::fromUtf8(source);
+  };
   setWindowTitle(caption);
   setFixedSize(twips_size(client_width, client_height));
   setFont(face_font(Face::Meiryo));
@@ -53,7 +58,7 @@ Form::Form(const QString& caption, int client_width, int client_height, std::spa
       parent = control(c.parent);
       if (!parent) throw std::logic_error(std::string("control table: no frame ") + c.parent);
     }
-    const QString caption_text = QString::fromUtf8(c.caption);
+    const QString caption_text = text_of(c.caption);
     QWidget* w = nullptr;
     switch (c.kind) {
       case Kind::Label: {
@@ -92,7 +97,7 @@ Form::Form(const QString& caption, int client_width, int client_height, std::spa
     w->setObjectName(QString::fromUtf8(c.name));
     w->setGeometry(twips_rect(c.left, c.top, c.width, c.height));
     w->setFont(face_font(c.face, c.point_size));
-    if (c.tooltip) w->setToolTip(QString::fromUtf8(c.tooltip));
+    if (c.tooltip) w->setToolTip(text_of(c.tooltip));
     controls_.insert(w->objectName(), w);
   }
 }

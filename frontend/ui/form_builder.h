@@ -71,7 +71,10 @@ QFont face_font(Face face, int point_size = 9);
 // A top-level window built from its control table.
 class Form : public QWidget {
  public:
-  Form(const QString& caption, int client_width, int client_height, std::span<const ControlSpec> controls);
+  // With a `context`, the table's captions and tips go through the
+  // translations of that context (the table marks them QT_TRANSLATE_NOOP).
+  Form(const QString& caption, int client_width, int client_height, std::span<const ControlSpec> controls,
+       const char* context = nullptr);
 
   QWidget* control(const QString& name) const;
   QLabel* label(const QString& name) const;

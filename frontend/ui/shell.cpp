@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "conditions_forms.h"
+#include "dose_form.h"
 #include "free_format.h"
 #include "info_pages.h"
 #include "menu_form.h"
@@ -30,6 +31,7 @@ Shell::Shell(std::filesystem::path working_dir, EngineLauncher launcher, EndHook
 
 Shell::~Shell()
 {
+  delete dose_form_.data();
   delete form13_.data();
   delete form2_.data();
   delete form3_.data();
@@ -50,6 +52,7 @@ Form3* Shell::form3() const { return form3_; }
 Form4* Shell::form4() const { return form4_; }
 Form5* Shell::form5() const { return form5_; }
 Form13* Shell::form13() const { return form13_; }
+DoseForm* Shell::dose_form() const { return dose_form_; }
 
 template <class W>
 W& Shell::show(QPointer<W>& slot)
@@ -76,11 +79,12 @@ Form3& Shell::show_form3() { return show(form3_); }
 Form4& Shell::show_form4() { return show(form4_); }
 Form5& Shell::show_form5() { return show(form5_); }
 Form13& Shell::show_form13() { return show(form13_); }
+DoseForm& Shell::show_dose_form() { return show(dose_form_); }
 
 void Shell::end_program(int status)
 {
   ended_ = true;
-  for (QWidget* w : std::initializer_list<QWidget*>{form1_, form2_, form3_, form4_, form5_, form13_})
+  for (QWidget* w : std::initializer_list<QWidget*>{form1_, form2_, form3_, form4_, form5_, form13_, dose_form_})
     if (w) w->hide();
   if (on_end_) on_end_(status);
 }

@@ -1,4 +1,4 @@
-// The application shell: the one shared state, the data tables, the six
+// The application shell: the one shared state, the data tables, the
 // windows (each created on its first showing and kept while hidden), the
 // navigation between them, and the end of the program.
 #pragma once
@@ -23,6 +23,7 @@ class Form3;
 class Form4;
 class Form5;
 class Form13;
+class DoseForm;
 
 class Shell {
  public:
@@ -59,6 +60,7 @@ class Shell {
   Form4& show_form4();
   Form5& show_form5();
   Form13& show_form13();
+  DoseForm& show_dose_form();
 
   // The windows that exist now (null before their first showing and after
   // being closed by the frame).
@@ -68,6 +70,7 @@ class Shell {
   Form4* form4() const;
   Form5* form5() const;
   Form13* form13() const;
+  DoseForm* dose_form() const;
 
   // End of the program: every window is hidden and the end hook runs. No
   // handler runs and no file is touched.
@@ -107,6 +110,7 @@ class Shell {
   QPointer<Form4> form4_;
   QPointer<Form5> form5_;
   QPointer<Form13> form13_;
+  QPointer<DoseForm> dose_form_;
 };
 
 // A warning message box: warning icon, one OK button, the title "Orbisan".

@@ -29,6 +29,40 @@ struct ProgramRun {
   std::string err;
 };
 
+// What a shell command writes to its standard output.
+std::string command_output(const std::string& cmd)
+{
+  FILE* p = popen(cmd.c_str(), "r");
+  std::string out;
+  char buf[4096];
+  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+// A batch's CSV output read back: the header's columns and the rows, a
+// cell found by its column's name.
+struct CsvOut {
+  std::string header;
+  std::vector<std::string> columns;
+  std::vector<std::vector<std::string>> rows;
+
+  explicit CsvOut(const std::string& text)
+  {
+    std::istringstream in(text);
+    std::getline(in, header);
+    columns = split_csv(header);
+    for (std::string row; std::getline(in, row);) rows.push_back(split_csv(row));
+  }
+  std::string at(const std::vector<std::string>& cells, const std::string& name) const
+  {
+    const auto i = std::find(columns.begin(), columns.end(), name);
+    EXPECT_NE(i, columns.end()) << name;
+    if (i == columns.end()) return {};
+    return cells.at(static_cast<std::size_t>(i - columns.begin()));
+  }
+};
+
 class Cli : public ::testing::Test {
  protected:
   void SetUp() override
@@ -141,24 +175,18 @@ TEST_F(Cli, BatchGoesOnPastABadRow)
         "90,10x1O,,1\r\n");
   const ProgramRun r = run("batch exposures.csv");
   EXPECT_EQ(r.status, 2);
-  std::istringstream out(r.out);
-  std::string header, row;
-  std::getline(out, header);
-  const std::vector<std::string> columns = split_csv(header);
+  const CsvOut csv(r.out);
+  const std::string& header = csv.header;
+  const auto& columns = csv.columns;
+  const auto& rows = csv.rows;
   // The conditions first, in the order the forms show them, the results and
   // the error last.
   EXPECT_EQ(header.substr(0, header.find(",method")), "line,kv,waveform,anode_angle,inherent_al,added_al,added_cu,"
                                                       "ffd,fsd,thickness,field,diameter");
   EXPECT_EQ(columns.back(), "error");
-  auto at = [&](const std::vector<std::string>& cells, const std::string& name) {
-    const auto i = std::find(columns.begin(), columns.end(), name);
-    EXPECT_NE(i, columns.end()) << name;
-    return cells.at(static_cast<std::size_t>(i - columns.begin()));
-  };
-  std::vector<std::vector<std::string>> rows;
-  while (std::getline(out, row)) rows.push_back(split_csv(row));
+  auto at = [&](const std::vector<std::string>& cells, const std::string& name) { return csv.at(cells, name); };
   ASSERT_EQ(rows.size(), 4u);
-  for (const auto& cells : rows) EXPECT_EQ(cells.size(), columns.size()) << row;
+  for (const auto& cells : rows) EXPECT_EQ(cells.size(), columns.size());
   EXPECT_EQ(rows[0][0], "2");
   EXPECT_EQ(rows[0].back(), "");
   EXPECT_FALSE(at(rows[0], "hvl_mm_al").empty());
@@ -265,15 +293,9 @@ TEST_F(Cli, BatchRunsMonteCarloRowsBesideEstimates)
         "75,mc,sphere,,,,,\r\n");
   const ProgramRun r = run("batch runs.csv");
   EXPECT_EQ(r.status, 2) << r.err;
-  std::istringstream out(r.out);
-  std::string header, row;
-  std::getline(out, header);
-  const std::vector<std::string> columns = split_csv(header);
-  auto at = [&](const std::vector<std::string>& cells, const std::string& name) {
-    return cells[static_cast<std::size_t>(std::find(columns.begin(), columns.end(), name) - columns.begin())];
-  };
-  std::vector<std::vector<std::string>> rows;
-  while (std::getline(out, row)) rows.push_back(split_csv(row));
+  const CsvOut csv(r.out);
+  const auto& rows = csv.rows;
+  auto at = [&](const std::vector<std::string>& cells, const std::string& name) { return csv.at(cells, name); };
   ASSERT_EQ(rows.size(), 5u) << r.out;
   EXPECT_EQ(at(rows[0], "method"), "estimate");
   EXPECT_FALSE(at(rows[0], "bsf_air_kerma").empty());
@@ -545,16 +567,6 @@ TEST_F(Cli, DoseOptionsThatDoNotFitAreRefused)
   }
 }
 
-std::string command_output(const std::string& cmd)
-{
-  FILE* p = popen(cmd.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  pclose(p);
-  return out;
-}
-
 // The report is one A4 page holding the doses and the SHA-256 of each data
 // file computed with, as sha256sum gives it; an unwritable report is a file
 // error that leaves nothing behind.
@@ -609,17 +621,9 @@ TEST_F(Cli, BatchRowsWithDoseColumns)
         "60,20,1,,,80\r\n");
   const ProgramRun r = run("batch doses.csv");
   EXPECT_EQ(r.status, 2) << r.err;
-  std::istringstream out(r.out);
-  std::string header, row;
-  std::getline(out, header);
-  const std::vector<std::string> columns = split_csv(header);
-  auto at = [&](const std::vector<std::string>& cells, const std::string& name) {
-    const auto i = std::find(columns.begin(), columns.end(), name);
-    EXPECT_NE(i, columns.end()) << name;
-    return cells.at(static_cast<std::size_t>(i - columns.begin()));
-  };
-  std::vector<std::vector<std::string>> rows;
-  while (std::getline(out, row)) rows.push_back(split_csv(row));
+  const CsvOut csv(r.out);
+  const auto& rows = csv.rows;
+  auto at = [&](const std::vector<std::string>& cells, const std::string& name) { return csv.at(cells, name); };
   ASSERT_EQ(rows.size(), 3u) << r.out;
   EXPECT_EQ(at(rows[0], "error"), "");
   EXPECT_EQ(at(rows[0], "hvl"), "3.2");

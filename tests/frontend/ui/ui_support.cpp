@@ -1,5 +1,6 @@
 #include "ui_support.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -67,7 +68,8 @@ void MessageBoxGuard::sweep()
     auto* box = qobject_cast<QMessageBox*>(w);
     if (!box || !box->isVisible()) continue;
     boxes_.push_back({box->windowTitle(), box->text(), box->icon(), static_cast<int>(box->buttons().size())});
-    box->done(QMessageBox::Ok);
+    if (QAbstractButton* b = box->button(answer)) b->click();
+    else box->done(QMessageBox::Ok);
   }
 }
 

@@ -51,6 +51,8 @@ class MessageBoxGuard : public QObject {
   MessageBoxGuard();
   // The boxes shown since the last call.
   std::vector<Box> take();
+  // The button a box that asks is answered with, when it has one; else OK.
+  QMessageBox::StandardButton answer = QMessageBox::Ok;
 
  private:
   void sweep();
