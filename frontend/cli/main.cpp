@@ -119,10 +119,19 @@ void add_doses(Results& r, const DoseOptions& d, const AttenuationTable& att)
     in.mas = d.mas.value_or(0.0);
   }
   in.relative_u = d.air_kerma_rel_u;
+  // A distance of 0 stands for "at the surface" only when none is given.
+  if (d.at_cm && !(*d.at_cm > 0.0)) throw BadInput("--at: the measuring distance must be a positive number of cm");
   try {
     r.doses = entrance_doses(r.state.FocusSurfaceDistance, in, factors_of(r), r.f);
   } catch (const std::invalid_argument& e) {
-    throw BadInput(std::string(d.incident_air_kerma_mgy ? "--incident-air-kerma: " : "--tube-output: ") + e.what());
+    // The option the message is about.
+    const std::string what = e.what();
+    const char* option = what.find("distance") != std::string::npos      ? "--at: "
+                         : what.find("the mAs") != std::string::npos      ? "--mas: "
+                         : what.find("uncertainty") != std::string::npos  ? "--air-kerma-rel-u: "
+                         : d.incident_air_kerma_mgy                      ? "--incident-air-kerma: "
+                                                                          : "--tube-output: ";
+    throw BadInput(option + what);
   }
   r.air_kerma = in;
 }
