@@ -59,8 +59,8 @@ std::string shortest(double v)
 
 }  // namespace
 
-void check_conditions(const RunConditions& rc, std::span<const PositiveValue> shape_values,
-                      const PositiveValue* curvature)
+void check_conditions(const RunConditions& rc, std::span<const ConditionLine> dimensions,
+                      const ConditionLine* curvature)
 {
   const SourceLocation where{std::string(kConditionsFile), 0};
   auto within = [&](float v, std::string_view name, const LengthLimit& limit) {
@@ -68,7 +68,7 @@ void check_conditions(const RunConditions& rc, std::span<const PositiveValue> sh
     throw_input_error(where, std::string(name) + " is " + shortest(v) + " cm; it must lie between " +
                                  shortest(limit.low) + " and " + shortest(limit.high) + " cm");
   };
-  for (const PositiveValue& p : shape_values) within(rc.*(p.field), p.name, kPhantomLimit);
+  for (const ConditionLine& d : dimensions) within(rc.*(d.field), d.name, kPhantomLimit);
   within(rc.ObjectThickness, "the object thickness", kThicknessLimit);
   within(rc.FocusSurfaceDistance, "the focus-surface distance", kDistanceLimit);
   within(rc.FocusReceptorDistance, "the focus-receptor distance", kDistanceLimit);
@@ -171,7 +171,7 @@ void write_result_file(const fs::path& dir, const BackscatterFactors& f)
 {
   std::string text;
   for (double v : {f.air, f.soft_tissue, f.skin}) text += format_fixed(v, 7, 4) + "\r\n";
-  write_file_atomically(dir, kResultFile, text);
+  write_run_file(dir, kResultFile, text);
 }
 
 RunOptions parse_options(int argc, const char* const* argv)

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "console_texts.h"
 #include "data_files.h"
 #include "geometry.h"
 #include "parallel.h"
@@ -86,11 +87,12 @@ bool factors_usable(const BackscatterFactors& f);
 void remove_stale_temporaries(const std::filesystem::path& dir);
 
 // Refuses conditions that would make the run hang or mean nothing: a
-// distance, field size, thickness or phantom dimension outside its limits
-// (run_limits.h), a history number below 1, or a radius of curvature that
-// single precision cannot resolve against the focus distance.
-void check_conditions(const RunConditions& rc, std::span<const PositiveValue> shape_values,
-                      const PositiveValue* curvature);
+// distance, field size, thickness or phantom dimension (`dimensions`)
+// outside its limits (run_limits.h), a history number below 1, or a radius
+// of curvature (`curvature`, one of the dimensions or none) that single
+// precision cannot resolve against the focus distance.
+void check_conditions(const RunConditions& rc, std::span<const ConditionLine> dimensions,
+                      const ConditionLine* curvature);
 
 // Refuses a source whose accepted share of points (source_share) is so small
 // that the run would spend its time redrawing them.
@@ -100,6 +102,7 @@ void check_source_share(double share, const SourceSetup& s);
 template <class Phantom>
 int run_engine(EngineIo& io, const RunOptions& options = {})
 {
+  using Texts = ConsoleTexts<Phantom>;
   Console con(io.out);
   StatusFile status(io.dir, Phantom::kProgram, options.parallel ? options.threads : 1);
   if (!options.error.empty()) {
@@ -120,11 +123,11 @@ int run_engine(EngineIo& io, const RunOptions& options = {})
   AbsorptionTable absorption;
   remove_stale_temporaries(io.dir);
   try {
-    rc = read_run_conditions(io.dir, Phantom::kConditionLines);
-    for (const EchoLine& e : Phantom::kGeometryEcho)
+    rc = read_run_conditions(io.dir, Phantom::kDimensions);
+    for (const EchoLine& e : Texts::kGeometryEcho)
       con.line(std::string(e.label) + format_fixed(rc.*(e.field), e.width, e.decimals) + " [cm]");
     con.line(" Thickness = " +
-             format_fixed(rc.ObjectThickness, Phantom::kThicknessWidth, Phantom::kThicknessDecimals) +
+             format_fixed(rc.ObjectThickness, Texts::kThicknessWidth, Texts::kThicknessDecimals) +
              " [cm]");
     con.line(" Focus-Surface distance = " + format_fixed(rc.FocusSurfaceDistance, 5, 1) + " [cm]");
     con.line(" Focus - FPD distance   = " + format_fixed(rc.FocusReceptorDistance, 5, 1) + " [cm]");
@@ -136,7 +139,7 @@ int run_engine(EngineIo& io, const RunOptions& options = {})
     spectrum = read_spectrum(io.dir);
     tissue = read_soft_tissue(io.dir);
     absorption = read_absorption(io.dir);
-    check_conditions(rc, Phantom::kPositiveValues, Phantom::kCurvature);
+    check_conditions(rc, Phantom::kDimensions, Phantom::kCurvature);
     const Phantom phantom(rc);
     const SourceSetup source = make_source(rc, phantom);
     check_source_share(source_share(phantom, source), source);
@@ -227,12 +230,12 @@ int run_engine(EngineIo& io, const RunOptions& options = {})
                " (a dose sum overflowed: are the absorption coefficients in Att_Coeff2020.dat right?)."});
   } else {
     con.line();
-    con.line(std::string(Phantom::kResultLabels.air) + format_fixed(f.air, 7, 4));
-    con.line(std::string(Phantom::kResultLabels.soft_tissue) + format_fixed(f.soft_tissue, 7, 4));
-    con.line(std::string(Phantom::kResultLabels.skin) + format_fixed(f.skin, 7, 4));
+    con.line(std::string(Texts::kResultLabels.air) + format_fixed(f.air, 7, 4));
+    con.line(std::string(Texts::kResultLabels.soft_tissue) + format_fixed(f.soft_tissue, 7, 4));
+    con.line(std::string(Texts::kResultLabels.skin) + format_fixed(f.skin, 7, 4));
     try {
       write_result_file(io.dir, f);
-      write_file_atomically(io.dir, kResultJsonFile,
+      write_run_file(io.dir, kResultJsonFile,
                             result_json({f, factor_uncertainties(t, run.moments), run.moments.histories,
                                          run.moments.primary_scores, options.parallel ? options.threads : 1,
                                          seconds, Phantom::kJsonName}));

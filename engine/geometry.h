@@ -1,7 +1,8 @@
 // Phantom geometry: one type per build, each with the two operations the
 // source and the transport need (the entry point of a ray from the focus,
-// and the classification of a flight's end point) and the build's own
-// console texts and joken.txt lines.
+// and the classification of a flight's end point) and the dimensions the
+// build reads from joken.txt. The build's console texts are in
+// console_texts.h.
 //
 // Coordinates (cm): the focus lies at (0, 0, -F), F the focus-surface
 // distance; +z is the beam's central axis and the depth; the entrance plane
@@ -36,28 +37,6 @@ enum class Region {
   Inside,  // the photon interacts here
 };
 
-// One line of the condition echo: label, the value's field, its width and
-// decimals, and the unit text.
-struct EchoLine {
-  std::string_view label;
-  float RunConditions::*field;
-  int width;
-  int decimals;
-};
-
-struct ResultLabels {
-  std::string_view air;
-  std::string_view soft_tissue;
-  std::string_view skin;
-};
-
-// A shape parameter that must lie within the phantom limits for the run to
-// make sense.
-struct PositiveValue {
-  float RunConditions::*field;
-  std::string_view name;
-};
-
 // ---------------------------------------------------------------------------
 // Racetrack section (Korvane): a flat front of width a, rounded at both edges
 // by quarter circles of radius b/2 centred at x = +-a/2, z = b/2; flat sides
@@ -67,31 +46,16 @@ class Racetrack {
   static constexpr std::string_view kProgram = "Korvane";
   static constexpr std::string_view kJsonName = "racetrack";
   static constexpr bool kRedrawOnMiss = true;  // a missing ray draws a new source point
-  static constexpr std::array<ConditionLine, 3> kConditionLines{{
-      {&RunConditions::RacetrackA, "the racetrack dimension a"},
-      {&RunConditions::RacetrackB, "the racetrack dimension b"},
-      {&RunConditions::RacetrackLength, "the racetrack length"},
-  }};
-  static constexpr std::array<EchoLine, 3> kGeometryEcho{{
-      {" a = ", &RunConditions::RacetrackA, 5, 1},
-      {" b = ", &RunConditions::RacetrackB, 5, 1},
-      {" Length = ", &RunConditions::RacetrackLength, 5, 1},
-  }};
-  static constexpr int kThicknessWidth = 5;
-  static constexpr int kThicknessDecimals = 1;
-  static constexpr ResultLabels kResultLabels{
-      " Back Scatter Factor by Air dose   = ",
-      " Back Scatter Factor by Soft-tisue dose = ",
-      " Back Scatter Factor by Skin dose = ",
-  };
-  static constexpr std::array<PositiveValue, 3> kPositiveValues{{
+  // The shape's lines of joken.txt, in their order; each must lie within the
+  // phantom limits (run_limits.h) for the run to make sense.
+  static constexpr std::array<ConditionLine, 3> kDimensions{{
       {&RunConditions::RacetrackA, "the racetrack dimension a"},
       {&RunConditions::RacetrackB, "the racetrack dimension b"},
       {&RunConditions::RacetrackLength, "the racetrack length"},
   }};
   // The radius of curvature that the entry point's quadratic must resolve
   // against the focus distance; the racetrack's edge circle cancels nothing.
-  static constexpr const PositiveValue* kCurvature = nullptr;
+  static constexpr const ConditionLine* kCurvature = nullptr;
 
   explicit Racetrack(const RunConditions& rc)
       : half_a_(rc.RacetrackA / 2.0f),
@@ -150,26 +114,11 @@ class EllipticCylinder {
   static constexpr std::string_view kProgram = "Teslund";
   static constexpr std::string_view kJsonName = "elliptic_cylinder";
   static constexpr bool kRedrawOnMiss = false;  // a missing ray ends the history
-  static constexpr std::array<ConditionLine, 2> kConditionLines{{
+  static constexpr std::array<ConditionLine, 2> kDimensions{{
       {&RunConditions::EllipseHorizontal, "the horizontal semi-axis a"},
       {&RunConditions::EllipseVertical, "the vertical semi-axis b"},
   }};
-  static constexpr std::array<EchoLine, 2> kGeometryEcho{{
-      {" Radius : a = ", &RunConditions::EllipseHorizontal, 6, 0},
-      {" Radius : b = ", &RunConditions::EllipseVertical, 6, 0},
-  }};
-  static constexpr int kThicknessWidth = 6;
-  static constexpr int kThicknessDecimals = 0;
-  static constexpr ResultLabels kResultLabels{
-      " Back Scatter Factor by Air dose=   ",
-      " Back Scatter Factor by Soft-tissue dose= ",
-      " Back Scatter Factor by Skin dose= ",
-  };
-  static constexpr std::array<PositiveValue, 2> kPositiveValues{{
-      {&RunConditions::EllipseHorizontal, "the horizontal semi-axis a"},
-      {&RunConditions::EllipseVertical, "the vertical semi-axis b"},
-  }};
-  static constexpr const PositiveValue* kCurvature = &kPositiveValues[1];
+  static constexpr const ConditionLine* kCurvature = &kDimensions[1];
   static constexpr float kHalfExtent = 40.0f;  // cm: lateral and length bound
 
   explicit EllipticCylinder(const RunConditions& rc)
@@ -218,19 +167,10 @@ class Cylinder {
   static constexpr std::string_view kProgram = "Mirabek";
   static constexpr std::string_view kJsonName = "cylinder";
   static constexpr bool kRedrawOnMiss = false;
-  static constexpr std::array<ConditionLine, 1> kConditionLines{{
+  static constexpr std::array<ConditionLine, 1> kDimensions{{
       {&RunConditions::CylinderRadius, "the cylinder radius"},
   }};
-  static constexpr std::array<EchoLine, 1> kGeometryEcho{{
-      {" Curvature radius = ", &RunConditions::CylinderRadius, 6, 1},
-  }};
-  static constexpr int kThicknessWidth = 6;
-  static constexpr int kThicknessDecimals = 1;
-  static constexpr ResultLabels kResultLabels = Racetrack::kResultLabels;
-  static constexpr std::array<PositiveValue, 1> kPositiveValues{{
-      {&RunConditions::CylinderRadius, "the cylinder radius"},
-  }};
-  static constexpr const PositiveValue* kCurvature = &kPositiveValues[0];
+  static constexpr const ConditionLine* kCurvature = &kDimensions[0];
   static constexpr float kHalfLength = 40.0f;  // cm
 
   explicit Cylinder(const RunConditions& rc) : r_(rc.CylinderRadius), thickness_(rc.ObjectThickness) {}

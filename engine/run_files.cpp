@@ -1,13 +1,10 @@
 #include "run_files.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <ctime>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "data_files.h"
@@ -17,43 +14,18 @@ namespace bsf {
 
 namespace fs = std::filesystem;
 
-void write_file_atomically(const fs::path& dir, std::string_view name, std::string_view text, bool durable)
+void write_run_file(const fs::path& dir, std::string_view name, std::string_view text, FileSync sync)
 {
-  const std::string file(name);
-  const fs::path target = find_file_nocase(dir, file).value_or(dir / file);
-  std::string tmpl = (dir / (file + ".XXXXXX")).string();
-  auto fail = [&](const std::string& what, int os_error) {
-    throw_input_error({file, 0}, what + ": " + std::strerror(os_error));
-  };
-
-  const int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) fail("cannot create a temporary file in " + dir.string(), errno);
-  const char* p = text.data();
-  std::size_t left = text.size();
-  int os_error = 0;
-  while (left > 0 && os_error == 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno != EINTR) os_error = errno;
-      continue;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
+  const auto failure = replace_file_nocase(dir, name, text, sync);
+  if (!failure) return;
+  const std::string reason = std::strerror(failure->os_error);
+  std::string what;
+  switch (failure->step) {
+    case WriteFailure::Step::CreateTemporary: what = "cannot create a temporary file in " + dir.string(); break;
+    case WriteFailure::Step::Write: what = "cannot write the file"; break;
+    case WriteFailure::Step::Replace: what = "cannot replace " + failure->target.string(); break;
   }
-  // mkstemp makes the file readable by its owner only; the engine's files
-  // are ordinary files like the others in the directory.
-  if (os_error == 0 && ::fchmod(fd, 0644) != 0) os_error = errno;
-  if (os_error == 0 && durable && ::fsync(fd) != 0) os_error = errno;
-  if (::close(fd) != 0 && os_error == 0) os_error = errno;
-  if (os_error != 0) {
-    ::unlink(tmpl.c_str());
-    fail("cannot write the file", os_error);
-  }
-  if (std::rename(tmpl.c_str(), target.c_str()) != 0) {
-    os_error = errno;
-    ::unlink(tmpl.c_str());
-    fail("cannot replace " + target.string(), os_error);
-  }
+  throw_input_error({std::string(name), 0}, what + ": " + reason);
 }
 
 std::string json_string(std::string_view s)
@@ -158,7 +130,7 @@ void StatusFile::write(std::string_view state, std::int64_t done, std::int64_t t
   s += "}\n";
   try {
     // Replaced about once a second: no flush to the disk each time.
-    write_file_atomically(dir_, kStatusFile, s, false);
+    write_run_file(dir_, kStatusFile, s, FileSync::Skip);
   } catch (const InputError&) {
   }
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "file_io.h"
 #include "simulation.h"
 
 namespace bsf {
@@ -17,11 +18,11 @@ inline constexpr std::string_view kResultJsonFile = "ResultBSF.json";
 inline constexpr std::string_view kStatusFile = "EngineStatus.json";
 
 // Replaces `dir / name` (or a file whose name differs only in letter case)
-// with `text` through a temporary of the same name and six letters or
-// digits, renamed over it; `durable` flushes it to the disk first. Throws
-// InputError naming the file, with the system's reason, when it fails.
-void write_file_atomically(const std::filesystem::path& dir, std::string_view name, std::string_view text,
-                           bool durable = true);
+// with `text` through replace_file_nocase (file_io.h): a temporary of the
+// same name and six letters or digits, renamed over it. Throws InputError
+// naming the file, with the system's reason, when it fails.
+void write_run_file(const std::filesystem::path& dir, std::string_view name, std::string_view text,
+                    FileSync sync = FileSync::ToDisk);
 
 // A JSON string literal of `s` (quotes, backslashes and control characters
 // escaped) and the shortest text of a number that reads back the same.

@@ -21,17 +21,6 @@ void throw_input_error(const SourceLocation& where, const std::string& what)
 
 namespace {
 
-bool equal_nocase(std::string_view a, std::string_view b)
-{
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 // Shows a piece of input text in an error message: quoted, with control
 // characters made visible, and cut short when long.
 std::string shown_text(std::string_view text)
@@ -139,19 +128,6 @@ std::optional<float> parse_real(std::string_view s, int implied_decimals)
 }
 
 }  // namespace
-
-std::optional<fs::path> find_file_nocase(const fs::path& dir, std::string_view name)
-{
-  std::error_code ec;
-  const fs::path exact = dir / std::string(name);
-  if (fs::is_regular_file(exact, ec)) return exact;
-  for (const auto& entry : fs::directory_iterator(dir, ec)) {
-    if (equal_nocase(entry.path().filename().string(), name) &&
-        entry.is_regular_file(ec))
-      return entry.path();
-  }
-  return std::nullopt;
-}
 
 LineReader::LineReader(const fs::path& dir, std::string_view name) : name_(name)
 {

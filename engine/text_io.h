@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "file_io.h"
+
 namespace bsf {
 
 // A failure to read the run conditions or a data file. The message names the
@@ -35,17 +37,12 @@ struct SourceLocation {
 
 [[noreturn]] void throw_input_error(const SourceLocation& where, const std::string& what);
 
-// Finds `name` in `dir` without regard to letter case. An exact match wins;
-// otherwise the first directory entry whose name equals `name` ignoring case.
-// Returns nullopt when there is none.
-std::optional<std::filesystem::path> find_file_nocase(const std::filesystem::path& dir,
-                                                      std::string_view name);
-
 // Sequential line reader. Accepts CR LF and LF line ends (a trailing CR is
 // removed) and keeps the line number for error messages.
 class LineReader {
  public:
-  // Opens `name` in `dir` (matched without regard to case). Throws InputError
+  // Opens `name` in `dir` (matched without regard to case, find_file_nocase
+  // of file_io.h). Throws InputError
   // naming the file when it does not exist or cannot be opened.
   LineReader(const std::filesystem::path& dir, std::string_view name);
 

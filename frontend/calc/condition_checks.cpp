@@ -184,11 +184,11 @@ RunConditions engine_conditions(const ExposureConditions& c)
   return rc;
 }
 
-template <class Phantom>
+template <class Shape>
 double share_of(const RunConditions& rc)
 {
-  const Phantom phantom(rc);
-  return source_share(phantom, make_source(rc, phantom));
+  const Shape shape(rc);
+  return source_share(shape, make_source(rc, shape));
 }
 
 }  // namespace
@@ -197,21 +197,22 @@ std::optional<ConditionProblem> check_phantom(const ExposureConditions& c)
 {
   std::vector<std::pair<Condition, double>> values;
   Condition curvature = Condition::HistoryCount;  // none
-  switch (c.PhantomShape) {
-    case 1:
+  const Phantom phantom = phantom_of(c);
+  switch (phantom) {
+    case Phantom::Cylinder:
       values = {{Condition::CylinderRadius, c.CylinderRadius}};
       curvature = Condition::CylinderRadius;
       break;
-    case 2:
+    case Phantom::EllipticCylinder:
       values = {{Condition::EllipseHorizontal, c.EllipseHorizontal}, {Condition::EllipseVertical, c.EllipseVertical}};
       curvature = Condition::EllipseVertical;
       break;
-    case 4:
+    case Phantom::Racetrack:
       values = {{Condition::RacetrackA, c.RacetrackA},
                 {Condition::RacetrackB, c.RacetrackB},
                 {Condition::RacetrackLength, c.RacetrackLength}};
       break;
-    default: break;
+    case Phantom::None: break;
   }
   values.push_back({Condition::HistoryCount, static_cast<double>(c.HistoryCount)});
   for (const auto& [which, v] : values)
@@ -235,8 +236,8 @@ std::optional<ConditionProblem> check_phantom(const ExposureConditions& c)
 
   // A racetrack redraws the source points whose rays miss it: the field
   // must not be so much larger than the phantom that most draws are wasted.
-  if (c.PhantomShape == 4) {
-    const double share = share_of<Racetrack>(engine_conditions(c));
+  if (phantom == Phantom::Racetrack) {
+    const double share = share_of<bsf::Racetrack>(engine_conditions(c));
     if (share < kMinSourceShare) {
       const ConditionLimit& l = limit_of(Condition::RacetrackLength);
       return ConditionProblem{Condition::RacetrackLength, l.option,

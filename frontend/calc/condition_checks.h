@@ -87,12 +87,10 @@ std::optional<ConditionProblem> check_ranges(const ExposureConditions& c);
 // The limits first, then the thickness rule.
 std::optional<ConditionProblem> check_conditions(const ExposureConditions& c);
 
-// The phantom of `c.PhantomShape` (1 cylinder, 2 elliptic cylinder, 4
-// racetrack) and the history number, as the engine will check them with
-// the distances and the joken field sizes of `c`: each dimension within its
-// limits, a curved front not too small for the focus distance, and, for the
-// racetrack, a share of source rays that reach it.
-
+// The phantom of `c` (phantom_of) and the history number, as the engine
+// will check them with the distances and the joken field sizes of `c`: each
+// dimension within its limits, a curved front not too small for the focus
+// distance, and, for the racetrack, a share of source rays that reach it.
 std::optional<ConditionProblem> check_phantom(const ExposureConditions& c);
 
 }  // namespace bsf

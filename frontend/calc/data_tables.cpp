@@ -1,6 +1,5 @@
 #include "data_tables.h"
 
-#include <cctype>
 #include <cmath>
 
 #include "free_format.h"
@@ -8,20 +7,6 @@
 namespace bsf {
 
 namespace fs = std::filesystem;
-
-fs::path resolve_nocase(const fs::path& dir, const std::string& name)
-{
-  std::error_code ec;
-  if (fs::is_regular_file(dir / name, ec)) return dir / name;
-  auto lower = [](std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  };
-  const std::string want = lower(name);
-  for (const auto& entry : fs::directory_iterator(dir, ec))
-    if (lower(entry.path().filename().string()) == want && entry.is_regular_file(ec)) return entry.path();
-  return dir / name;
-}
 
 AttenuationTable load_attenuation_table(const fs::path& dir)
 {

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "exposure.h"
+#include "file_io.h"  // the data files are found without regard to letter case (resolve_nocase)
 
 namespace bsf {
 
@@ -12,9 +13,5 @@ namespace bsf {
 // and discarded, record i standing for 0.5*i keV. Throws DataFileError
 // naming the file and line when it is missing, short or unreadable.
 AttenuationTable load_attenuation_table(const std::filesystem::path& dir);
-
-// The file `name` in `dir`, matched without regard to letter case; `dir /
-// name` when there is no match (so that an error names the expected file).
-std::filesystem::path resolve_nocase(const std::filesystem::path& dir, const std::string& name);
 
 }  // namespace bsf

@@ -5,10 +5,47 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace bsf {
 
 inline constexpr int kSpectrumBins = 300;  // bin i stands for 0.5*i keV, i = 1 ... 300
+
+// Filters are typed in mm and held in cm.
+inline constexpr double kCmPerMm = 0.1;
+
+// The phantom of a Monte Carlo run, by the code ExposureConditions::PhantomShape
+// holds. Each has its own engine program, built for that shape alone.
+enum class Phantom : std::int16_t {
+  None = 0,              // no phantom: the table estimate's flat surface
+  Cylinder = 1,          // circular section, engine Mirabek
+  EllipticCylinder = 2,  // elliptic section, engine Teslund
+  Racetrack = 4,         // flat front with rounded edges, engine Korvane
+};
+
+// The three phantoms the engines compute, in the order of their codes.
+inline constexpr Phantom kEnginePhantoms[] = {Phantom::Cylinder, Phantom::EllipticCylinder, Phantom::Racetrack};
+
+// The phantom of a shape code: 0, 1, 2 or 4; nothing for any other code.
+std::optional<Phantom> phantom_from_code(int code);
+
+// The code ExposureConditions::PhantomShape holds.
+constexpr std::int16_t phantom_code(Phantom p) { return static_cast<std::int16_t>(p); }
+
+// The engine program of a phantom: "Mirabek", "Teslund" or "Korvane" (empty
+// for None).
+std::string_view engine_program(Phantom p);
+
+// The name on the command line and in a batch file's phantom column:
+// "cylinder", "elliptic" or "racetrack" (empty for None), and back.
+std::string_view phantom_option_name(Phantom p);
+std::optional<Phantom> phantom_from_option_name(std::string_view name);
+
+// The name in the engine's ResultBSF.json: "cylinder", "elliptic_cylinder"
+// or "racetrack" (empty for None), and back.
+std::string_view phantom_result_name(Phantom p);
+std::optional<Phantom> phantom_from_result_name(std::string_view name);
 
 // Coefficients of Att_Coeff2020.dat, bins 1 ... 300 (index 0 unused).
 struct AttenuationTable {
@@ -38,7 +75,7 @@ struct ExposureConditions {
 
   // Flags.
   std::int16_t ActiveForm = 0;    // 1 the table-estimate form shows the half-value layer, else the Monte Carlo form
-  std::int16_t PhantomShape = 0;  // 0 none, 1 cylinder, 2 elliptic cylinder, 4 racetrack
+  std::int16_t PhantomShape = 0;  // a Phantom's code: 0 none, 1 cylinder, 2 elliptic cylinder, 4 racetrack
 
   // Phantom and run chosen in the shape dialog.
   double CylinderRadius = 0.0;
@@ -62,11 +99,14 @@ struct ExposureConditions {
   std::array<double, kSpectrumBins + 1> PhotonSpectrum{};
 };
 
-// The forms' defaults: 75 kV, waveform 1, 12 degrees, 2.5 mm Al inherent,
-// 1.0 mm Al added, no copper, FFD 100 cm, FSD 80 cm, thickness 20 cm, field
-// 43.2 x 35.6 cm rectangular. `active_form` is the loading form's value (1
-// table-estimate form, 2 Monte Carlo form); the phantom shape flag follows
-// it (0 on the table-estimate form, 1 on the Monte Carlo form).
+// The phantom of `c.PhantomShape`: a code that names none (3, say) counts
+// as no phantom, as no engine runs it.
+Phantom phantom_of(const ExposureConditions& c);
+
+// The exposure conditions' defaults (exposure_defaults.h), filters in cm,
+// the field rectangular. `active_form` is the loading form's value (1
+// table-estimate form, 2 Monte Carlo form); the phantom follows it (none on
+// the table-estimate form, the cylinder on the Monte Carlo form).
 void set_default_conditions(ExposureConditions& c, std::int16_t active_form);
 
 }  // namespace bsf

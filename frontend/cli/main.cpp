@@ -29,6 +29,7 @@
 #include "result_file.h"
 #include "data_tables.h"
 #include "estimate.h"
+#include "file_io.h"
 #include "free_format.h"
 #include "number_text.h"
 #include "patient_dose.h"
@@ -462,12 +463,22 @@ int run_spectrum(const CliConditions& c, const std::string& data_dir, const std:
   }
   if (output.empty()) {
     std::cout << text.str();
-  } else {
-    std::ofstream out(output, std::ios::binary);
-    out << text.str();
-    out.close();
-    if (!out) throw DataFileError(DataFileError::Kind::CannotWrite, output, 0, output + ": cannot be written");
+    return 0;
   }
+  // A file is replaced whole or not at all, as every file this program
+  // writes; a pipe, a device (/dev/stdout) or a link is written through.
+  std::error_code ec;
+  const fs::file_type type = fs::symlink_status(output, ec).type();
+  if (type == fs::file_type::not_found || type == fs::file_type::regular) {
+    if (const auto failure = write_file_atomically(output, text.str()))
+      throw DataFileError(DataFileError::Kind::CannotWrite, output, 0, output + ": cannot be written", {},
+                          failure->os_error);
+    return 0;
+  }
+  std::ofstream out(output, std::ios::binary);
+  out << text.str();
+  out.close();
+  if (!out) throw DataFileError(DataFileError::Kind::CannotWrite, output, 0, output + ": cannot be written");
   return 0;
 }
 

@@ -517,51 +517,5 @@ TEST(LineReader, MissingFileThrowsNamingIt)
   }
 }
 
-// ---------------------------------------------------------------------------
-// find_file_nocase
-
-TEST(FindFileNocase, ExactMatchCaseFallbackAndMissing)
-{
-  test::ScratchDir dir;
-  test::write_file(dir.path(), "resultBSF.txt", "x");
-  test::write_file(dir.path(), "DATA.txt", "upper");
-  test::write_file(dir.path(), "data.txt", "lower");
-  test::write_file(dir.path(), "joken.txt.bak", "x");
-
-  struct Case {
-    const char* asked;
-    const char* found;  // nullptr: not found
-  };
-  const Case cases[] = {
-      // Case-insensitive fallback.
-      {"ResultBSF.txt", "resultBSF.txt"},
-      {"RESULTBSF.TXT", "resultBSF.txt"},
-      {"resultBSF.txt", "resultBSF.txt"},
-      // Where both spellings exist the exact one wins.
-      {"data.txt", "data.txt"},
-      {"DATA.txt", "DATA.txt"},
-      // Missing, or only a longer name that starts the same.
-      {"joken.txt", nullptr},
-      {"X_SPCTL.dat", nullptr},
-      {"resultBSF.tx", nullptr},
-  };
-  for (const Case& c : cases) {
-    const auto found = find_file_nocase(dir.path(), c.asked);
-    if (c.found == nullptr) {
-      EXPECT_FALSE(found.has_value()) << c.asked << " -> " << found->string();
-    } else {
-      ASSERT_TRUE(found.has_value()) << c.asked;
-      EXPECT_EQ(found->filename().string(), c.found) << c.asked;
-      EXPECT_EQ(found->parent_path(), dir.path());
-    }
-  }
-}
-
-TEST(FindFileNocase, MissingDirectoryIsNotFound)
-{
-  test::ScratchDir dir;
-  EXPECT_FALSE(find_file_nocase(dir.path() / "absent", "joken.txt").has_value());
-}
-
 }  // namespace
 }  // namespace bsf
