@@ -15,10 +15,13 @@ packages=(
   libcli11-dev
   nlohmann-json3-dev
   qt6-base-dev
+  qt6-l10n-tools
   fonts-ipafont-gothic
   xvfb
   xauth
   poppler-utils
+  dpkg-dev
+  file
 )
 
 missing=()

@@ -62,9 +62,9 @@ ExposureConditions to_exposure(const CliConditions& c)
   e.TubeVoltage = c.kv;
   e.Waveform = static_cast<std::int16_t>(c.waveform);
   e.AnodeAngle = c.anode_angle;
-  e.InherentFilter = c.inherent_al * 0.1;
-  e.AddedFilterAl = c.added_al * 0.1;
-  e.AddedFilterCu = c.added_cu * 0.1;
+  e.InherentFilter = c.inherent_al * kCmPerMm;
+  e.AddedFilterAl = c.added_al * kCmPerMm;
+  e.AddedFilterCu = c.added_cu * kCmPerMm;
   e.FocusReceptorDistance = c.ffd;
   e.FocusSurfaceDistance = c.fsd;
   e.ObjectThickness = c.thickness;

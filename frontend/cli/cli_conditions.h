@@ -8,24 +8,25 @@
 #include <vector>
 
 #include "exposure.h"
+#include "exposure_defaults.h"
 #include "number_text.h"
 
 namespace bsf::cli {
 
 // Conditions as typed on the command line or in a CSV row, in the units the
-// forms use (filters in mm).
+// forms use (filters in mm), starting from the forms' defaults.
 struct CliConditions {
-  double kv = 75.0;
-  int waveform = 1;
-  double anode_angle = 12.0;
-  double inherent_al = 2.5;  // mm
-  double added_al = 1.0;     // mm
-  double added_cu = 0.0;     // mm
-  double ffd = 100.0;        // cm
-  double fsd = 80.0;         // cm
-  double thickness = 20.0;   // cm
-  double field_long = 43.2;  // cm at the receptor
-  double field_short = 35.6;
+  double kv = default_value(Condition::TubeVoltage);
+  int waveform = static_cast<int>(default_value(Condition::Waveform));
+  double anode_angle = default_value(Condition::AnodeAngle);
+  double inherent_al = default_value(Condition::InherentFilter);  // mm
+  double added_al = default_value(Condition::AddedFilterAl);      // mm
+  double added_cu = default_value(Condition::AddedFilterCu);      // mm
+  double ffd = default_value(Condition::FocusReceptorDistance);   // cm
+  double fsd = default_value(Condition::FocusSurfaceDistance);    // cm
+  double thickness = default_value(Condition::ObjectThickness);   // cm
+  double field_long = default_value(Condition::FieldLong);        // cm at the receptor
+  double field_short = default_value(Condition::FieldShort);
   std::optional<double> diameter;  // a circular field, cm at the receptor
 };
 

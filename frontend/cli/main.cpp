@@ -20,8 +20,10 @@
 #include <sstream>
 #include <unistd.h>
 
+#ifdef ORBISAN_WITH_REPORT
 #include <QDateTime>
 #include <QGuiApplication>
+#endif
 
 #include "cli_conditions.h"
 #include "condition_checks.h"
@@ -32,8 +34,11 @@
 #include "file_io.h"
 #include "free_format.h"
 #include "number_text.h"
+#include "installation.h"
 #include "patient_dose.h"
+#ifdef ORBISAN_WITH_REPORT
 #include "report.h"
+#endif
 #include "sha256.h"
 #include "spectrum.h"
 
@@ -52,16 +57,11 @@ struct BadInput : std::runtime_error {
 };
 
 // The data files are looked for in the current directory, else beside the
-// program; --data-dir overrides both.
+// program, else in the installed share folder; --data-dir overrides all.
 fs::path data_directory(const std::string& option)
 {
   if (!option.empty()) return option;
-  const fs::path here = fs::current_path();
-  if (fs::exists(resolve_nocase(here, "Att_Coeff2020.dat"))) return here;
-  std::error_code ec;
-  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec && fs::exists(resolve_nocase(exe.parent_path(), "Att_Coeff2020.dat"))) return exe.parent_path();
-  return here;  // the load then names the missing file in the current directory
+  return find_data_dir(fs::current_path(), program_dir());
 }
 
 struct Results {
@@ -171,9 +171,13 @@ std::string with_range(const char* help, Condition which)
 
 void add_mc_options(CLI::App& app, McOptions& m)
 {
-  app.add_option("--phantom", m.phantom, "the phantom's section: cylinder, elliptic or racetrack")
-      ->capture_default_str()
-      ->check(CLI::IsMember({"cylinder", "elliptic", "racetrack"}));
+  std::vector<std::string> phantoms;
+  for (Phantom p : kEnginePhantoms) phantoms.emplace_back(phantom_option_name(p));
+  app.add_option_function<std::string>(
+         "--phantom", [&m](const std::string& name) { m.phantom = phantom_from_option_name(name).value(); },
+         "the phantom's section: cylinder, elliptic or racetrack")
+      ->default_str(std::string(phantom_option_name(m.phantom)))
+      ->check(CLI::IsMember(phantoms));
   app.add_option("--radius", m.radius, with_range("cylinder: curvature radius, cm", Condition::CylinderRadius))
       ->capture_default_str();
   app.add_option("--semi-axis-horizontal", m.semi_axis_horizontal,
@@ -228,9 +232,10 @@ void add_condition_options(CLI::App& app, CliConditions& c, std::string& field)
       ->capture_default_str();
   app.add_option("--thickness", c.thickness, with_range("object thickness, cm", Condition::ObjectThickness))
       ->capture_default_str();
-  auto* f = app.add_option("--field", field,
-                           with_range("rectangular field LONGxSHORT at the receptor, cm (default 43.2x35.6); each side",
-                                      Condition::FieldLong));
+  const std::string field_help = std::string("rectangular field LONGxSHORT at the receptor, cm (default ") +
+                                 default_text(Condition::FieldLong) + "x" + default_text(Condition::FieldShort) +
+                                 "); each side";
+  auto* f = app.add_option("--field", field, with_range(field_help.c_str(), Condition::FieldLong));
   auto* d = app.add_option("--diameter", c.diameter,
                            with_range("circular field diameter at the receptor, cm", Condition::FieldDiameter));
   f->excludes(d);
@@ -317,6 +322,7 @@ void print_doses(const Results& r)
   for (const auto& [label, text] : lines) std::printf("%-38s %s\n", label, text.c_str());
 }
 
+#ifdef ORBISAN_WITH_REPORT
 // The one-page PDF report of a result, with the digests of the data files
 // it was computed with. Qt draws it on its offscreen platform.
 void write_report(const Results& r, const std::string& file, const fs::path& data_dir)
@@ -353,6 +359,21 @@ void write_report(const Results& r, const std::string& file, const fs::path& dat
   } catch (const std::runtime_error& e) {
     throw DataFileError(DataFileError::Kind::CannotWrite, file, 0, e.what());
   }
+}
+#else
+// Built without Qt (ORBISAN_GUI=OFF): no PDF writer. Refused before any
+// calculation, see reports_available().
+void write_report(const Results&, const std::string&, const fs::path&) {}
+#endif
+
+// Whether this build can write the PDF report.
+constexpr bool reports_available()
+{
+#ifdef ORBISAN_WITH_REPORT
+  return true;
+#else
+  return false;
+#endif
 }
 
 // The progress of a run on standard error, redrawn in place, when standard
@@ -655,6 +676,9 @@ int main(int argc, char** argv)
   try {
     check_dose_options(est_dose, est->count("--added-al") > 0);
     check_dose_options(mc_dose, mc->count("--added-al") > 0);
+    if (!reports_available() && !(est_dose.report.empty() && mc_dose.report.empty()))
+      throw std::invalid_argument("--report: this orbisan-cli was built without Qt (ORBISAN_GUI=OFF) and cannot write "
+                                  "PDF reports");
   } catch (const std::invalid_argument& e) {
     std::cerr << "orbisan-cli: " << e.what() << "\n";
     return kExitBadInput;

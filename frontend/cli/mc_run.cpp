@@ -46,23 +46,6 @@ std::string number(double v)
 
 [[noreturn]] void refuse(const ConditionProblem& p) { throw std::invalid_argument("--" + p.option + ": " + p.message_en); }
 
-int phantom_code(const std::string& phantom)
-{
-  if (phantom == "cylinder") return 1;
-  if (phantom == "elliptic") return 2;
-  if (phantom == "racetrack") return 4;
-  return 0;
-}
-
-const char* engine_of(int phantom_shape)
-{
-  switch (phantom_shape) {
-    case 1: return "Mirabek";
-    case 2: return "Teslund";
-    default: return "Korvane";
-  }
-}
-
 // The engine program: beside this program (where the build and the
 // installation put them), else on the PATH.
 fs::path find_engine(const std::string& name)
@@ -171,9 +154,10 @@ void set_mc_option(McOptions& m, std::string_view column, std::string_view value
   if (v.empty()) return;
   try {
     if (column == "phantom") {
-      if (phantom_code(std::string(v)) == 0)
+      const auto phantom = phantom_from_option_name(v);
+      if (!phantom)
         throw std::invalid_argument("\"" + std::string(v) + "\" is not a phantom (cylinder, elliptic or racetrack)");
-      m.phantom = v;
+      m.phantom = *phantom;
     } else if (column == "radius") m.radius = parse_strict(v);
     else if (column == "semi_axis_horizontal") m.semi_axis_horizontal = parse_strict(v);
     else if (column == "semi_axis_vertical") m.semi_axis_vertical = parse_strict(v);
@@ -199,13 +183,15 @@ void set_mc_option(McOptions& m, std::string_view column, std::string_view value
 
 std::string mc_text(const McOptions& m, std::string_view column)
 {
-  if (column == "phantom") return m.phantom;
-  if (column == "radius") return m.phantom == "cylinder" ? number(m.radius) : "";
-  if (column == "semi_axis_horizontal") return m.phantom == "elliptic" ? number(m.semi_axis_horizontal) : "";
-  if (column == "semi_axis_vertical") return m.phantom == "elliptic" ? number(m.semi_axis_vertical) : "";
-  if (column == "racetrack_a") return m.phantom == "racetrack" ? number(m.racetrack_a) : "";
-  if (column == "racetrack_b") return m.phantom == "racetrack" ? number(m.racetrack_b) : "";
-  if (column == "length") return m.phantom == "racetrack" ? number(m.length) : "";
+  // A dimension of another phantom than the row's stays empty.
+  const auto of = [&](Phantom p, double v) { return m.phantom == p ? number(v) : std::string(); };
+  if (column == "phantom") return std::string(phantom_option_name(m.phantom));
+  if (column == "radius") return of(Phantom::Cylinder, m.radius);
+  if (column == "semi_axis_horizontal") return of(Phantom::EllipticCylinder, m.semi_axis_horizontal);
+  if (column == "semi_axis_vertical") return of(Phantom::EllipticCylinder, m.semi_axis_vertical);
+  if (column == "racetrack_a") return of(Phantom::Racetrack, m.racetrack_a);
+  if (column == "racetrack_b") return of(Phantom::Racetrack, m.racetrack_b);
+  if (column == "length") return of(Phantom::Racetrack, m.length);
   if (column == "histories") {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.0f", m.histories);
@@ -222,9 +208,9 @@ ExposureConditions mc_conditions(const CliConditions& c, const McOptions& m)
         "--diameter: the Monte Carlo engines take a rectangular field; give --field LONGxSHORT instead");
   ExposureConditions e = to_exposure(c);
   if (const auto p = check_conditions(e)) refuse(*p);
-  e.PhantomShape = static_cast<std::int16_t>(phantom_code(m.phantom));
-  if (e.PhantomShape == 0)
-    throw std::invalid_argument("--phantom: \"" + m.phantom + "\" is not a phantom (cylinder, elliptic or racetrack)");
+  if (m.phantom == Phantom::None)
+    throw std::invalid_argument("--phantom: a phantom must be chosen (cylinder, elliptic or racetrack)");
+  e.PhantomShape = phantom_code(m.phantom);
   if (const auto p = check_value(Condition::HistoryCount, m.histories)) refuse(*p);
   e.HistoryCount = static_cast<std::int32_t>(m.histories);
   e.CylinderRadius = m.radius;
@@ -242,7 +228,9 @@ ExposureConditions mc_conditions(const CliConditions& c, const McOptions& m)
 EngineResultJson run_mc(const ExposureConditions& conditions, const std::string& spectrum_text,
                         const fs::path& data_dir, const McOptions& m, const McProgress& progress)
 {
-  const std::string engine_name = engine_of(conditions.PhantomShape);
+  const Phantom phantom = phantom_of(conditions);
+  if (phantom == Phantom::None) throw std::logic_error("run_mc: the conditions name no phantom, and no engine runs a flat surface");
+  const std::string engine_name(engine_program(phantom));
   const fs::path engine = find_engine(engine_name);
   WorkingFolder folder(m.keep_dir);
   const fs::path& dir = folder.path();

@@ -16,16 +16,17 @@
 
 namespace bsf::cli {
 
-// The phantom and the run, as the shape dialog takes them (cm).
+// The phantom and the run, as the shape dialog takes them (cm), starting
+// from its defaults.
 struct McOptions {
-  std::string phantom = "racetrack";  // "cylinder", "elliptic" or "racetrack"
-  double radius = 20.0;
-  double semi_axis_horizontal = 30.0;
-  double semi_axis_vertical = 20.0;
-  double racetrack_a = 20.0;
-  double racetrack_b = 20.0;
-  double length = 80.0;
-  double histories = 50000000;
+  Phantom phantom = Phantom::Racetrack;
+  double radius = default_value(Condition::CylinderRadius);
+  double semi_axis_horizontal = default_value(Condition::EllipseHorizontal);
+  double semi_axis_vertical = default_value(Condition::EllipseVertical);
+  double racetrack_a = default_value(Condition::RacetrackA);
+  double racetrack_b = default_value(Condition::RacetrackB);
+  double length = default_value(Condition::RacetrackLength);
+  double histories = default_value(Condition::HistoryCount);
   int threads = 0;      // 0: all cores
   bool exact = false;   // the exact serial run (no --threads)
   std::string keep_dir; // empty: a temporary folder removed afterwards
@@ -42,8 +43,8 @@ void set_mc_option(McOptions& m, std::string_view column, std::string_view value
 std::string mc_text(const McOptions& m, std::string_view column);
 
 // The conditions and phantom as the engine and the checks take them:
-// refuses a circular field, an unknown phantom, a history number that is
-// not whole, and anything the forms' limits refuse. Throws
+// refuses a circular field, no phantom, a history number that is not
+// whole, and anything the forms' limits refuse. Throws
 // std::invalid_argument with "--option: message".
 ExposureConditions mc_conditions(const CliConditions& c, const McOptions& m);
 

@@ -65,21 +65,22 @@ QString method_text(const ExposureConditions& c, std::optional<std::int64_t> his
 {
   const QString runs = histories ? Text::tr("、%1 ヒストリー").arg(QLocale(QLocale::Japanese).toString(static_cast<qlonglong>(*histories)))
                                  : QString();
-  switch (c.PhantomShape) {
-    case 1: return Text::tr("モンテカルロ法（円柱、半径 %1 cm%2）").arg(c.CylinderRadius).arg(runs);
-    case 2:
+  switch (phantom_of(c)) {
+    case Phantom::Cylinder: return Text::tr("モンテカルロ法（円柱、半径 %1 cm%2）").arg(c.CylinderRadius).arg(runs);
+    case Phantom::EllipticCylinder:
       return Text::tr("モンテカルロ法（楕円柱、横半径 %1 cm・縦半径 %2 cm%3）")
           .arg(c.EllipseHorizontal)
           .arg(c.EllipseVertical)
           .arg(runs);
-    case 4:
+    case Phantom::Racetrack:
       return Text::tr("モンテカルロ法（レーストラック形、a %1 cm・b %2 cm・長さ %3 cm%4）")
           .arg(c.RacetrackA)
           .arg(c.RacetrackB)
           .arg(c.RacetrackLength)
           .arg(runs);
-    default: return Text::tr("微分後方散乱係数法（入射表面：平面）");
+    case Phantom::None: break;
   }
+  return Text::tr("微分後方散乱係数法（入射表面：平面）");
 }
 
 double mean_energy_kev(const SpectrumResult& s)

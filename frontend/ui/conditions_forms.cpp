@@ -16,9 +16,11 @@
 #include "condition_checks.h"
 #include "data_tables.h"
 #include "estimate.h"
+#include "exposure_defaults.h"
 #include "report.h"
 #include "free_format.h"
 #include "joken_writer.h"
+#include "language.h"
 #include "number_text.h"
 #include "result_file.h"
 #include "shape_dialog.h"
@@ -39,22 +41,27 @@ struct ConditionField {
   Condition which;
   double ExposureConditions::*field;
   double scale;
-  const char* default_text;  // empty: set by the field-size preset
 };
 
 // In the order the calculate button reads them again.
 constexpr ConditionField kFields[] = {
-    {"Text1", Condition::AnodeAngle, &ExposureConditions::AnodeAngle, 1.0, "12"},
-    {"Text2", Condition::InherentFilter, &ExposureConditions::InherentFilter, 0.1, "2.5"},
-    {"Text3", Condition::AddedFilterAl, &ExposureConditions::AddedFilterAl, 0.1, "1.0"},
-    {"Text4", Condition::AddedFilterCu, &ExposureConditions::AddedFilterCu, 0.1, "0"},
-    {"Text5", Condition::TubeVoltage, &ExposureConditions::TubeVoltage, 1.0, "75"},
-    {"Text8", Condition::FocusReceptorDistance, &ExposureConditions::FocusReceptorDistance, 1.0, "100"},
-    {"Text9", Condition::FocusSurfaceDistance, &ExposureConditions::FocusSurfaceDistance, 1.0, "80"},
-    {"Text23", Condition::ObjectThickness, &ExposureConditions::ObjectThickness, 1.0, "20"},
-    {"Text10", Condition::FieldLong, &ExposureConditions::FieldLong, 1.0, ""},
-    {"Text11", Condition::FieldShort, &ExposureConditions::FieldShort, 1.0, ""},
+    {"Text1", Condition::AnodeAngle, &ExposureConditions::AnodeAngle, 1.0},
+    {"Text2", Condition::InherentFilter, &ExposureConditions::InherentFilter, kCmPerMm},
+    {"Text3", Condition::AddedFilterAl, &ExposureConditions::AddedFilterAl, kCmPerMm},
+    {"Text4", Condition::AddedFilterCu, &ExposureConditions::AddedFilterCu, kCmPerMm},
+    {"Text5", Condition::TubeVoltage, &ExposureConditions::TubeVoltage, 1.0},
+    {"Text8", Condition::FocusReceptorDistance, &ExposureConditions::FocusReceptorDistance, 1.0},
+    {"Text9", Condition::FocusSurfaceDistance, &ExposureConditions::FocusSurfaceDistance, 1.0},
+    {"Text23", Condition::ObjectThickness, &ExposureConditions::ObjectThickness, 1.0},
+    {"Text10", Condition::FieldLong, &ExposureConditions::FieldLong, 1.0},
+    {"Text11", Condition::FieldShort, &ExposureConditions::FieldShort, 1.0},
 };
+
+// The option button of each waveform: 1 constant potential, 2 three-phase
+// 12-peak, 3 single-phase full-wave.
+constexpr const char* kWaveformOptions[] = {"Option1", "Option2", "Option3"};
+
+const char* waveform_option(int waveform) { return kWaveformOptions[waveform - 1]; }
 
 // The box that holds a condition (a circular field's diameter is typed
 // into the long-side box).
@@ -81,19 +88,34 @@ struct FieldSizePreset {
   const char* short_text;
 };
 constexpr FieldSizePreset kFieldSizePresets[] = {
-    {"六切サイズ 縦", "25.4", "20.3"}, {"六切サイズ 横", "20.3", "25.4"}, {"四切サイズ 縦", "30.5", "25.4"},
-    {"四切サイズ 横", "25.4", "30.5"}, {"大四サイズ 縦", "35.6", "28.0"}, {"大四サイズ 横", "28.0", "35.6"},
-    {"大角サイズ", "35.6", "35.6"},    {"半切サイズ 縦", "43.2", "35.6"}, {"半切サイズ 横", "35.6", "43.2"},
+    {QT_TRANSLATE_NOOP("ConditionsForm", "六切サイズ 縦"), "25.4", "20.3"}, {QT_TRANSLATE_NOOP("ConditionsForm", "六切サイズ 横"), "20.3", "25.4"}, {QT_TRANSLATE_NOOP("ConditionsForm", "四切サイズ 縦"), "30.5", "25.4"},
+    {QT_TRANSLATE_NOOP("ConditionsForm", "四切サイズ 横"), "25.4", "30.5"}, {QT_TRANSLATE_NOOP("ConditionsForm", "大四サイズ 縦"), "35.6", "28.0"}, {QT_TRANSLATE_NOOP("ConditionsForm", "大四サイズ 横"), "28.0", "35.6"},
+    {QT_TRANSLATE_NOOP("ConditionsForm", "大角サイズ"), "35.6", "35.6"},    {QT_TRANSLATE_NOOP("ConditionsForm", "半切サイズ 縦"), "43.2", "35.6"}, {QT_TRANSLATE_NOOP("ConditionsForm", "半切サイズ 横"), "35.6", "43.2"},
 };
-constexpr const char* kOtherSize = "その他";
-constexpr const char* kCircularField = "円形照射野";
-constexpr const char* kDefaultPreset = "半切サイズ 縦";
-constexpr const char* kLongAxisCaption = "　長軸方向サイズ";
-constexpr const char* kDiameterCaption = "  照射野サイズ（直径）";
+// Marked for the context "ConditionsForm": translated with ConditionsForm::tr
+// in Form1 and Form5 too, whose own tr() has a context of its own.
+constexpr const char* kOtherSize = QT_TRANSLATE_NOOP("ConditionsForm", "その他");
+constexpr const char* kCircularField = QT_TRANSLATE_NOOP("ConditionsForm", "円形照射野");
+constexpr const char* kLongAxisCaption = QT_TRANSLATE_NOOP("ConditionsForm", "　長軸方向サイズ");
+constexpr const char* kDiameterCaption = QT_TRANSLATE_NOOP("ConditionsForm", "  照射野サイズ（直径）");
 
+// The preset of the default field size, which the list shows when a form
+// is loaded.
+constexpr const char* default_preset()
+{
+  for (const FieldSizePreset& p : kFieldSizePresets)
+    if (std::string_view(p.long_text) == default_text(Condition::FieldLong) &&
+        std::string_view(p.short_text) == default_text(Condition::FieldShort))
+      return p.item;
+  throw std::logic_error("the default field size is not a preset");
+}
+constexpr const char* kDefaultPreset = default_preset();
+
+// `what` is marked for translation in the context "ConditionsForm".
 void require_finite(double v, const char* what)
 {
-  if (!std::isfinite(v)) throw NumericFault(std::string(what) + "の計算結果が数値になりませんでした。");
+  if (!std::isfinite(v))
+    throw NumericFault(ConditionsForm::tr("%1の計算結果が数値になりませんでした。").arg(ConditionsForm::tr(what)).toStdString());
 }
 
 }  // namespace
@@ -105,53 +127,53 @@ std::vector<ControlSpec> ConditionsForm::condition_rows(int shift)
 {
   std::vector<ControlSpec> rows = {
       // name        kind          left  top   width height caption
-      {"Frame2", Kind::Frame, 480, 1320, 7335, 975, "  高電圧整流方式  "},
-      {"Option1", Kind::Option, 240, 480, 2775, 375, "定電圧・インバータ", "Frame2"},
-      {"Option2", Kind::Option, 3120, 480, 2295, 375, "三相12ピーク", "Frame2"},
-      {"Option3", Kind::Option, 5520, 480, 1695, 375, "単相全波", "Frame2"},
+      {"Frame2", Kind::Frame, 480, 1320, 7335, 975, QT_TRANSLATE_NOOP("ConditionsForm", "  高電圧整流方式  ")},
+      {"Option1", Kind::Option, 240, 480, 2775, 375, QT_TRANSLATE_NOOP("ConditionsForm", "定電圧・インバータ"), "Frame2"},
+      {"Option2", Kind::Option, 3120, 480, 2295, 375, QT_TRANSLATE_NOOP("ConditionsForm", "三相12ピーク"), "Frame2"},
+      {"Option3", Kind::Option, 5520, 480, 1695, 375, QT_TRANSLATE_NOOP("ConditionsForm", "単相全波"), "Frame2"},
 
-      {"Label31", Kind::Label, 480, 2520, 2655, 375, " Ｘ線管ターゲット角度"},
-      {"Text1", Kind::Text, 3120, 2520, 975, 375, "12"},
-      {"Label41", Kind::Label, 4080, 2520, 615, 375, "　度"},
-      {"Label32", Kind::Label, 480, 3000, 2655, 375, " 固有フィルタ (Al当量)"},
-      {"Text2", Kind::Text, 3120, 3000, 975, 375, "2.5"},
+      {"Label31", Kind::Label, 480, 2520, 2655, 375, QT_TRANSLATE_NOOP("ConditionsForm", " Ｘ線管ターゲット角度")},
+      {"Text1", Kind::Text, 3120, 2520, 975, 375, default_text(Condition::AnodeAngle)},
+      {"Label41", Kind::Label, 4080, 2520, 615, 375, QT_TRANSLATE_NOOP("ConditionsForm", "　度")},
+      {"Label32", Kind::Label, 480, 3000, 2655, 375, QT_TRANSLATE_NOOP("ConditionsForm", " 固有フィルタ (Al当量)")},
+      {"Text2", Kind::Text, 3120, 3000, 975, 375, default_text(Condition::InherentFilter)},
       {"Label42", Kind::Label, 4080, 3000, 615, 375, "mm"},
-      {"Label33", Kind::Label, 480, 3360, 2655, 375, " 付加フィルタ (アルミ)"},
-      {"Text3", Kind::Text, 3120, 3360, 975, 375, "1.0"},
+      {"Label33", Kind::Label, 480, 3360, 2655, 375, QT_TRANSLATE_NOOP("ConditionsForm", " 付加フィルタ (アルミ)")},
+      {"Text3", Kind::Text, 3120, 3360, 975, 375, default_text(Condition::AddedFilterAl)},
       {"Label43", Kind::Label, 4080, 3360, 615, 375, "mm"},
-      {"Label34", Kind::Label, 480, 3720, 2655, 375, " 付加フィルタ（ 銅 ）"},
-      {"Text4", Kind::Text, 3120, 3720, 975, 375, "0"},
+      {"Label34", Kind::Label, 480, 3720, 2655, 375, QT_TRANSLATE_NOOP("ConditionsForm", " 付加フィルタ（ 銅 ）")},
+      {"Text4", Kind::Text, 3120, 3720, 975, 375, default_text(Condition::AddedFilterCu)},
       {"Label44", Kind::Label, 4080, 3720, 615, 375, "mm"},
-      {"Label35", Kind::Label, 480, 4320, 2655, 375, "　Ｘ線管電圧"},
-      {"Text5", Kind::Text, 3120, 4320, 975, 375, "75"},
+      {"Label35", Kind::Label, 480, 4320, 2655, 375, QT_TRANSLATE_NOOP("ConditionsForm", "　Ｘ線管電圧")},
+      {"Text5", Kind::Text, 3120, 4320, 975, 375, default_text(Condition::TubeVoltage)},
       {"Label45", Kind::Label, 4080, 4320, 615, 375, "kV"},
 
-      {"Label36", Kind::Label, 5040, 2520, 2655, 375, "　焦点-受像器間距離"},
-      {"Text8", Kind::Text, 7680, 2520, 975, 375, "100"},
+      {"Label36", Kind::Label, 5040, 2520, 2655, 375, QT_TRANSLATE_NOOP("ConditionsForm", "　焦点-受像器間距離")},
+      {"Text8", Kind::Text, 7680, 2520, 975, 375, default_text(Condition::FocusReceptorDistance)},
       {"Label46", Kind::Label, 8640, 2520, 615, 375, "cm"},
-      {"Label37", Kind::Label, 5040, 2880, 2655, 375, "　被写体厚"},
-      {"Text23", Kind::Text, 7680, 2880, 975, 375, "20"},
+      {"Label37", Kind::Label, 5040, 2880, 2655, 375, QT_TRANSLATE_NOOP("ConditionsForm", "　被写体厚")},
+      {"Text23", Kind::Text, 7680, 2880, 975, 375, default_text(Condition::ObjectThickness)},
       {"Label47", Kind::Label, 8640, 2880, 615, 375, "cm"},
-      {"Label38", Kind::Label, 5040, 3240, 2655, 375, "　焦点-入射表面間距離"},
-      {"Text9", Kind::Text, 7680, 3240, 975, 375, "80"},
+      {"Label38", Kind::Label, 5040, 3240, 2655, 375, QT_TRANSLATE_NOOP("ConditionsForm", "　焦点-入射表面間距離")},
+      {"Text9", Kind::Text, 7680, 3240, 975, 375, default_text(Condition::FocusSurfaceDistance)},
       {"Label48", Kind::Label, 8640, 3240, 615, 375, "cm"},
-      {"Label21", Kind::Label, 5040, 3600, 2655, 375, " 受像面での照射野サイズ"},
+      {"Label21", Kind::Label, 5040, 3600, 2655, 375, QT_TRANSLATE_NOOP("ConditionsForm", " 受像面での照射野サイズ")},
       {"Combo1", Kind::Combo, 7680, 3600, 1575, 390},
-      {"Label22", Kind::Label, 5040, 3960, 2655, 375, "　長軸方向サイズ"},
-      {"Text10", Kind::Text, 7680, 3960, 975, 375, "43.2"},
+      {"Label22", Kind::Label, 5040, 3960, 2655, 375, QT_TRANSLATE_NOOP("ConditionsForm", "　長軸方向サイズ")},
+      {"Text10", Kind::Text, 7680, 3960, 975, 375, default_text(Condition::FieldLong)},
       {"Label49", Kind::Label, 8640, 3960, 615, 375, "cm"},
-      {"Label23", Kind::Label, 5040, 4320, 2655, 375, "　単軸方向サイズ"},
-      {"Text11", Kind::Text, 7680, 4320, 975, 375, "35.6"},
+      {"Label23", Kind::Label, 5040, 4320, 2655, 375, QT_TRANSLATE_NOOP("ConditionsForm", "　単軸方向サイズ")},
+      {"Text11", Kind::Text, 7680, 4320, 975, 375, default_text(Condition::FieldShort)},
       {"Label50", Kind::Label, 8640, 4320, 615, 375, "cm"},
 
-      {"Label60", Kind::Label, 9840, 2160, 6375, 495, "後方散乱係数（Back-Scatter Factor）"},
-      {"Label61", Kind::Label, 9840, 2760, 4575, 495, "軟部組織吸収線量に基づく BSF"},
+      {"Label60", Kind::Label, 9840, 2160, 6375, 495, QT_TRANSLATE_NOOP("ConditionsForm", "後方散乱係数（Back-Scatter Factor）")},
+      {"Label61", Kind::Label, 9840, 2760, 4575, 495, QT_TRANSLATE_NOOP("ConditionsForm", "軟部組織吸収線量に基づく BSF")},
       {"Label68", Kind::Label, 14400, 2760, 1815, 495},
-      {"Label62", Kind::Label, 9840, 3240, 4575, 495, "皮膚組織吸収線量に基づく BSF"},
+      {"Label62", Kind::Label, 9840, 3240, 4575, 495, QT_TRANSLATE_NOOP("ConditionsForm", "皮膚組織吸収線量に基づく BSF")},
       {"Label69", Kind::Label, 14400, 3240, 1815, 495},
-      {"Label63", Kind::Label, 9840, 3720, 4575, 495, "空気カーマに基づく BSF"},
+      {"Label63", Kind::Label, 9840, 3720, 4575, 495, QT_TRANSLATE_NOOP("ConditionsForm", "空気カーマに基づく BSF")},
       {"Label70", Kind::Label, 14400, 3720, 1815, 495},
-      {"Label64", Kind::Label, 9840, 4320, 3855, 375, "参考データ    Al 半価層"},
+      {"Label64", Kind::Label, 9840, 4320, 3855, 375, QT_TRANSLATE_NOOP("ConditionsForm", "参考データ    Al 半価層")},
       {"Label6", Kind::Label, 13680, 4320, 1575, 375},
       {"Label65", Kind::Label, 15240, 4320, 615, 375, "mm"},
   };
@@ -162,7 +184,7 @@ std::vector<ControlSpec> ConditionsForm::condition_rows(int shift)
 
 ConditionsForm::ConditionsForm(Shell& shell, int active_form, const QString& title, int client_width,
                                int client_height, const std::vector<ControlSpec>& controls)
-    : Form(u8("Orbisan"), client_width, client_height, controls), shell_(shell), active_form_(active_form)
+    : Form(u8("Orbisan"), client_width, client_height, controls, "ConditionsForm"), shell_(shell), active_form_(active_form)
 {
   label("Label1")->setText(title);
   for (const char* v : {"Label68", "Label69", "Label70", "Label6"}) {
@@ -171,8 +193,8 @@ ConditionsForm::ConditionsForm(Shell& shell, int active_form, const QString& tit
   }
 
   QComboBox* combo1 = combo("Combo1");
-  for (const FieldSizePreset& p : kFieldSizePresets) combo1->addItem(u8(p.item));
-  combo1->addItem(u8(kOtherSize));
+  for (const FieldSizePreset& p : kFieldSizePresets) combo1->addItem(ConditionsForm::tr(p.item));
+  combo1->addItem(ConditionsForm::tr(kOtherSize));
   combo1->setMaxVisibleItems(11);
 
   for (const ConditionField& f : kFields) text(f.box)->installEventFilter(this);
@@ -180,9 +202,9 @@ ConditionsForm::ConditionsForm(Shell& shell, int active_form, const QString& tit
   // overwrite typed sizes: it turns the list only when the list has focus.
   combo1->setFocusPolicy(Qt::StrongFocus);
   combo1->installEventFilter(this);
-  connect(option("Option1"), &QRadioButton::clicked, this, [this] { Option_Click(1); });
-  connect(option("Option2"), &QRadioButton::clicked, this, [this] { Option_Click(2); });
-  connect(option("Option3"), &QRadioButton::clicked, this, [this] { Option_Click(3); });
+  for (int waveform = 1; waveform <= 3; ++waveform)
+    connect(option(waveform_option(waveform)), &QRadioButton::clicked, this,
+            [this, waveform] { Option_Click(waveform); });
   connect(combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
   connect(button("Command1"), &QPushButton::clicked, this, [this] { Command1_Click(); });
   connect(button("Command2"), &QPushButton::clicked, this, [this] { Command2_Click(); });
@@ -194,13 +216,10 @@ void ConditionsForm::load_defaults()
 {
   ExposureConditions& s = shell_.state();
   set_default_conditions(s, static_cast<std::int16_t>(active_form_));
-  for (const ConditionField& f : kFields)
-    if (*f.default_text) text(f.box)->setText(u8(f.default_text));
-  combo("Combo1")->setCurrentText(u8(kDefaultPreset));
-  text("Text10")->setText("43.2");
-  text("Text11")->setText("35.6");
-  field_shape_ = 1;
-  option("Option1")->setChecked(true);
+  for (const ConditionField& f : kFields) text(f.box)->setText(default_text(f.which));
+  combo("Combo1")->setCurrentText(ConditionsForm::tr(kDefaultPreset));
+  field_shape_ = kDefaultFieldShape;
+  option(waveform_option(static_cast<int>(default_value(Condition::Waveform))))->setChecked(true);
   clear_factors();
   label("Label6")->clear();
 }
@@ -251,14 +270,14 @@ void ConditionsForm::Combo1_Click()
   ExposureConditions& s = shell_.state();
   const QString item = combo("Combo1")->currentText();
   for (const FieldSizePreset& p : kFieldSizePresets) {
-    if (item != u8(p.item)) continue;
+    if (item != ConditionsForm::tr(p.item)) continue;
     text("Text10")->setText(u8(p.long_text));
     text("Text11")->setText(u8(p.short_text));
     s.FieldLong = read_number(p.long_text);
     s.FieldShort = read_number(p.short_text);
     break;
   }
-  if (item == u8(kOtherSize)) {
+  if (item == ConditionsForm::tr(kOtherSize)) {
     if (active_form_ == 1) {
       // The user types the sizes; until then the fields hold no number.
       text("Text10")->clear();
@@ -272,7 +291,7 @@ void ConditionsForm::Combo1_Click()
       s.FieldShort = 20.0;
     }
   }
-  label("Label22")->setText(u8(kLongAxisCaption));
+  label("Label22")->setText(ConditionsForm::tr(kLongAxisCaption));
   s.FieldShape = 1;
   field_shape_ = 1;
   after_preset(item);
@@ -302,7 +321,8 @@ bool ConditionsForm::read_form()
   ExposureConditions& s = shell_.state();
   // What this form shows, whatever the other form or a load routine did to
   // the shared state meanwhile.
-  s.Waveform = option("Option3")->isChecked() ? 3 : option("Option2")->isChecked() ? 2 : 1;
+  for (int waveform = 1; waveform <= 3; ++waveform)
+    if (option(waveform_option(waveform))->isChecked()) s.Waveform = static_cast<std::int16_t>(waveform);
   s.FieldShape = field_shape_;
   for (const ConditionField& f : kFields) {
     Text_LostFocus(u8(f.box));
@@ -320,7 +340,7 @@ bool ConditionsForm::read_form()
 
 void ConditionsForm::refuse(const ConditionProblem& problem)
 {
-  warn(this, QString::fromStdString(problem.message));
+  warn(this, problem_text(problem));
   if (const char* box = box_of(problem.which)) {
     text(box)->setFocus(Qt::OtherFocusReason);
     text(box)->selectAll();
@@ -345,9 +365,9 @@ void ConditionsForm::Command2_Click()
       calculate();
     } catch (const DataFileError& e) {
       if (e.kind() != DataFileError::Kind::CannotWrite) throw;
-      warn(this, QString::fromStdString(japanese_message(e)) + u8("\n\n計算は行われていません。入力はそのまま残っています。"));
+      warn(this, in_language(japanese_message(e), e.what()) + tr("\n\n計算は行われていません。入力はそのまま残っています。"));
     } catch (const EngineStartError& e) {
-      warn(this, u8("計算プログラムを起動できません。\n\n") + QString::fromStdString(e.japanese()));
+      warn(this, tr("計算プログラムを起動できません。\n\n%1").arg(in_language(e.japanese(), e.what())));
     }
   });
 }
@@ -356,8 +376,8 @@ void ConditionsForm::compute_spectrum_step()
 {
   ExposureConditions& s = shell_.state();
   const SpectrumResult r = compute_spectrum(s, shell_.attenuation);
-  for (double v : r.photons) require_finite(v, "X 線スペクトル");
-  require_finite(r.hvl_cm, "半価層");
+  for (double v : r.photons) require_finite(v, QT_TRANSLATE_NOOP("ConditionsForm", "X 線スペクトル"));
+  require_finite(r.hvl_cm, QT_TRANSLATE_NOOP("ConditionsForm", "半価層"));
   s.PhotonSpectrum = r.photons;
   s.HalfValueLayer = r.hvl_cm;
   write_spectrum_file(shell_.working_dir(), r.photons);
@@ -374,7 +394,7 @@ void ConditionsForm::show_factor(const char* name, double value, std::optional<d
 void ConditionsForm::Command1_Click()
 {
   // A file that is missing or cannot be deleted is passed over.
-  for (const char* name : exit_files()) {
+  for (const std::string& name : exit_files()) {
     try {
       std::error_code ec;
       fs::remove(resolve_nocase(shell_.working_dir(), name), ec);
@@ -411,17 +431,17 @@ std::vector<ControlSpec> form1_controls()
   std::vector<ControlSpec> c = ConditionsForm::condition_rows(0);
   const ControlSpec own[] = {
       {"Label1", Kind::Label, 480, 360, 15840, 615, "", nullptr, nullptr, Face::Meiryo, 14},
-      {"Label20", Kind::Label, 9840, 1560, 4575, 495, "入射表面：平面"},
-      {"Command2", Kind::Button, 5040, 5040, 4215, 735, "この条件で計算する", nullptr, " Go ! "},
+      {"Label20", Kind::Label, 9840, 1560, 4575, 495, QT_TRANSLATE_NOOP("ConditionsForm", "入射表面：平面")},
+      {"Command2", Kind::Button, 5040, 5040, 4215, 735, QT_TRANSLATE_NOOP("ConditionsForm", "この条件で計算する"), nullptr, " Go ! "},
       {"Command1", Kind::Button, 12480, 5040, 1335, 735, "Exit", nullptr, "  ---  bye bye  ---  "},
       // In the free space between the calculate and exit buttons.
-      {"CommandDose", Kind::Button, 9480, 5040, 2775, 735, "入射表面線量の計算", nullptr,
-       "この結果から入射表面線量を計算し、報告書を作ります"},
+      {"CommandDose", Kind::Button, 9480, 5040, 2775, 735, QT_TRANSLATE_NOOP("ConditionsForm", "入射表面線量の計算"), nullptr,
+       QT_TRANSLATE_NOOP("ConditionsForm", "この結果から入射表面線量を計算し、報告書を作ります")},
       {"Shape1", Kind::Frame, 1320, 6120, 14415, 1335},
-      {"Label14", Kind::Label, 240, 180, 13935, 375, "”微分後方散乱係数法” については、下記の文献を参照して下さい", "Shape1"},
+      {"Label14", Kind::Label, 240, 180, 13935, 375, QT_TRANSLATE_NOOP("ConditionsForm", "”微分後方散乱係数法” については、下記の文献を参照して下さい"), "Shape1"},
       {"Label15", Kind::Label, 480, 600, 13695, 615,
-       "表の作り方（平板軟部組織ファントムのモンテカルロ計算）と、モンテカルロ法による計算との一致の検証は、"
-       "データ説明書 README.md（data フォルダ）に記載しています。",
+       QT_TRANSLATE_NOOP("ConditionsForm", "表の作り方（平板軟部組織ファントムのモンテカルロ計算）と、モンテカルロ法による計算との一致の検証は、"
+       "データ説明書 README.md（data フォルダ）に記載しています。"),
        "Shape1"},
   };
   c.insert(c.end(), std::begin(own), std::end(own));
@@ -431,10 +451,10 @@ std::vector<ControlSpec> form1_controls()
 }  // namespace
 
 Form1::Form1(Shell& shell)
-    : ConditionsForm(shell, 1, u8("微分後方散乱係数法を用いた診断X線の後方散乱係数の計算"), 16800, 7905,
+    : ConditionsForm(shell, 1, tr("微分後方散乱係数法を用いた診断X線の後方散乱係数の計算"), 16800, 7905,
                      form1_controls())
 {
-  combo("Combo1")->addItem(u8(kCircularField));
+  combo("Combo1")->addItem(ConditionsForm::tr(kCircularField));
   label("Label15")->setWordWrap(true);
 }
 
@@ -446,7 +466,7 @@ void Form1::load()
   shell_.attenuation = load_attenuation_table(dir);
   load_defaults();
   s.ActiveForm = 1;
-  s.PhantomShape = 0;
+  s.PhantomShape = phantom_code(Phantom::None);
 }
 
 void Form1::calculate()
@@ -454,24 +474,24 @@ void Form1::calculate()
   compute_spectrum_step();
   ExposureConditions& s = shell_.state();
   estimate_backscatter(s, shell_.attenuation, shell_.differential);
-  require_finite(s.BsfSoftTissue, "後方散乱係数");
-  require_finite(s.BsfAirKerma, "後方散乱係数");
-  require_finite(s.BsfSkin, "後方散乱係数");
+  require_finite(s.BsfSoftTissue, QT_TRANSLATE_NOOP("ConditionsForm", "後方散乱係数"));
+  require_finite(s.BsfAirKerma, QT_TRANSLATE_NOOP("ConditionsForm", "後方散乱係数"));
+  require_finite(s.BsfSkin, QT_TRANSLATE_NOOP("ConditionsForm", "後方散乱係数"));
   show_factor("Label68", s.BsfSoftTissue);
   show_factor("Label70", s.BsfAirKerma);
   show_factor("Label69", s.BsfSkin);
   ShownResult shown{s, {s.BsfAirKerma, s.BsfSoftTissue, s.BsfSkin, std::nullopt, std::nullopt, std::nullopt}, matched_hvl(), {}, false};
-  shown.conditions.PhantomShape = 0;  // a flat surface, whatever Form5 chose
+  shown.conditions.PhantomShape = phantom_code(Phantom::None);  // a flat surface, whatever Form5 chose
   shown.method = report::method_text(shown.conditions);
   set_shown_result(std::move(shown));
 }
 
 void Form1::after_preset(const QString& item)
 {
-  if (item == u8(kCircularField)) {
+  if (item == ConditionsForm::tr(kCircularField)) {
     ExposureConditions& s = shell_.state();
     s.ActiveForm = 1;
-    label("Label22")->setText(u8(kDiameterCaption));
+    label("Label22")->setText(ConditionsForm::tr(kDiameterCaption));
     text("Text10")->setText("10.0");
     s.FieldLong = 10.0;
     text("Text11")->setText("0");
@@ -509,15 +529,15 @@ std::vector<ControlSpec> form5_controls()
   std::vector<ControlSpec> c = ConditionsForm::condition_rows(120);
   const ControlSpec own[] = {
       {"Label1", Kind::Label, 600, 360, 15840, 615, "", nullptr, nullptr, Face::Meiryo, 14},
-      {"Label20", Kind::Label, 9960, 1560, 1095, 495, "入射面："},
+      {"Label20", Kind::Label, 9960, 1560, 1095, 495, QT_TRANSLATE_NOOP("ConditionsForm", "入射面：")},
       {"Label14", Kind::Label, 11055, 1560, 5400, 495},
-      {"Command3", Kind::Button, 600, 5040, 3255, 735, "入射表面の形状"},
-      {"Command2", Kind::Button, 4080, 5040, 3375, 735, "この条件で計算する", nullptr, " Go ! "},
-      {"Command4", Kind::Button, 7680, 5040, 3255, 735, "計算結果表示"},
+      {"Command3", Kind::Button, 600, 5040, 3255, 735, QT_TRANSLATE_NOOP("ConditionsForm", "入射表面の形状")},
+      {"Command2", Kind::Button, 4080, 5040, 3375, 735, QT_TRANSLATE_NOOP("ConditionsForm", "この条件で計算する"), nullptr, " Go ! "},
+      {"Command4", Kind::Button, 7680, 5040, 3255, 735, QT_TRANSLATE_NOOP("ConditionsForm", "計算結果表示")},
       {"Command1", Kind::Button, 15000, 5040, 1335, 735, "Exit", nullptr, "  ---  bye bye  ---  "},
       // In the free space between the result and exit buttons.
-      {"CommandDose", Kind::Button, 11160, 5040, 3615, 735, "入射表面線量の計算", nullptr,
-       "この結果から入射表面線量を計算し、報告書を作ります"},
+      {"CommandDose", Kind::Button, 11160, 5040, 3615, 735, QT_TRANSLATE_NOOP("ConditionsForm", "入射表面線量の計算"), nullptr,
+       QT_TRANSLATE_NOOP("ConditionsForm", "この結果から入射表面線量を計算し、報告書を作ります")},
       // Where the last run stands, in the free strip below the buttons.
       {"LabelStatus", Kind::Label, 600, 5820, 15735, 360},
   };
@@ -528,7 +548,7 @@ std::vector<ControlSpec> form5_controls()
 }  // namespace
 
 Form5::Form5(Shell& shell)
-    : ConditionsForm(shell, 2, u8("モンテカルロ法を用いた診断X線の後方散乱係数の計算"), 16815, 6195, form5_controls())
+    : ConditionsForm(shell, 2, tr("モンテカルロ法を用いた診断X線の後方散乱係数の計算"), 16815, 6195, form5_controls())
 {
   connect(button("Command3"), &QPushButton::clicked, this, [this] { Command3_Click(); });
   connect(button("Command4"), &QPushButton::clicked, this, [this] { Command4_Click(); });
@@ -542,7 +562,7 @@ void Form5::load()
   shell_.attenuation = load_attenuation_table(shell_.working_dir());
   load_defaults();
   s.ActiveForm = 2;
-  s.PhantomShape = 1;
+  s.PhantomShape = phantom_code(Phantom::Cylinder);
   label("Label14")->clear();
   button("Command2")->setEnabled(false);
   button("Command4")->setEnabled(false);
@@ -557,20 +577,19 @@ void Form5::calculate()
   std::optional<std::string> busy = run_in_progress(dir);
   if (!busy && running()) busy = run_->engine;
   if (busy) {
-    warn(this, u8("計算プログラム ") + QString::fromStdString(*busy) +
-                   u8(" がこの作業フォルダで計算中です。\nその計算が終わるまで、新しい計算は始められません。"));
+    warn(this, tr("計算プログラム %1 がこの作業フォルダで計算中です。\nその計算が終わるまで、新しい計算は始められません。")
+                   .arg(QString::fromStdString(*busy)));
     return;
   }
 
   // The engine of the confirmed phantom, with the run conditions this form
   // shows now: joken.txt is written again, so that distances or field
   // sizes changed since the shape dialog's OK are the ones computed with.
-  s.PhantomShape = static_cast<std::int16_t>(confirmed_shape_);
+  s.PhantomShape = phantom_code(confirmed_shape_);
   s.JokenFieldShort = s.FieldShort;
   s.JokenFieldLong = s.FieldLong;
   if (const auto problem = check_phantom(s)) {
-    warn(this, QString::fromStdString(problem->message) +
-                   u8("\n\n（「入射表面の形状」で確定した形状と、この画面の条件の組み合わせです）"));
+    warn(this, problem_text(*problem) + tr("\n\n（「入射表面の形状」で確定した形状と、この画面の条件の組み合わせです）"));
     return;
   }
   compute_spectrum_step();
@@ -590,15 +609,15 @@ void Form5::calculate()
   follow_run();
   follow_timer_.start();
   if (started->terminal.isEmpty() && shell_.first_detached_notice())
-    warn(this, u8("端末ウィンドウが見つからないため、計算プログラムは画面なしで実行されます。\n"
+    warn(this, tr("端末ウィンドウが見つからないため、計算プログラムは画面なしで実行されます。\n"
                   "計算の経過とエラーは、作業フォルダの「計算プログラム名.log」に書かれます。"
-                  "今回は次のファイルです。\n\n") +
-                   started->log_file);
+                  "今回は次のファイルです。\n\n%1")
+                   .arg(started->log_file));
 }
 
-void Form5::phantom_confirmed(int phantom_shape)
+void Form5::phantom_confirmed(Phantom phantom)
 {
-  confirmed_shape_ = phantom_shape;
+  confirmed_shape_ = phantom;
   button("Command2")->setEnabled(true);
 }
 
@@ -607,17 +626,17 @@ bool Form5::running() const
   return run_ && run_status(*run_, std::chrono::steady_clock::now()).state == RunStatus::State::Running;
 }
 
-std::vector<const char*> Form5::exit_files() const
+std::vector<std::string> Form5::exit_files() const
 {
-  std::vector<const char*> files = {"X_SPCTL.dat", "ResultBSF.txt", "joken.txt", "ResultBSF.json", "EngineStatus.json"};
+  std::vector<std::string> files = {"X_SPCTL.dat", "ResultBSF.txt", "joken.txt", "ResultBSF.json", "EngineStatus.json"};
   // A run that goes on keeps its log: the folder stays marked as busy, and
   // on the next visit the result button still follows the run.
-  static constexpr std::pair<const char*, const char*> kLogs[] = {
-      {"Mirabek", "Mirabek.log"}, {"Teslund", "Teslund.log"}, {"Korvane", "Korvane.log"}};
   const fs::path& dir = shell_.working_dir();
-  for (const auto& [engine, log] : kLogs) {
+  for (const Phantom p : kEnginePhantoms) {
+    const std::string_view engine = engine_program(p);
+    const fs::path log = run_log_path(dir, engine);
     const bool own = running() && run_->engine == engine;
-    if (!own && !log_held(run_log_path(dir, engine))) files.push_back(log);
+    if (!own && !log_held(log)) files.push_back(log.filename().string());
   }
   return files;
 }
@@ -638,7 +657,7 @@ void Form5::on_exit()
 
 void Form5::after_preset(const QString& item)
 {
-  if (item == u8(kOtherSize)) text("Text10")->setFocus(Qt::OtherFocusReason);
+  if (item == ConditionsForm::tr(kOtherSize)) text("Text10")->setFocus(Qt::OtherFocusReason);
 }
 
 void Form5::Command3_Click() { shell_.guarded([this] { shell_.show_form13().prepare_opening(); }); }
@@ -699,7 +718,7 @@ void Form5::Command4_Click()
       return;
     }
   }
-  warn(this, u8(" まだ計算が終わっていません。しばらくお待ちください。 "));
+  warn(this, tr(" まだ計算が終わっていません。しばらくお待ちください。 "));
 }
 
 RunStatus Form5::settled_status() const
@@ -739,13 +758,13 @@ void Form5::follow_run()
 
 void Form5::show_stopped(const RunStatus& status)
 {
-  QString text = u8("計算は結果を出さずに終わりました。\n") + QString::fromStdString(status.reason);
+  QString text = tr("計算は結果を出さずに終わりました。\n") + QString::fromStdString(status.reason);
   if (!status.engine_message.empty()) {
     // The engine's own words, quoted as it printed them.
-    text += u8("\n\n計算プログラムのメッセージ:\n");
+    text += tr("\n\n計算プログラムのメッセージ:\n");
     for (const std::string& line : status.engine_message) text += QString::fromStdString(line).trimmed() + "\n";
   }
-  text += u8("\n出力の全体は次のファイルにあります。\n") + QString::fromStdString(run_->log.string());
+  text += tr("\n出力の全体は次のファイルにあります。\n") + QString::fromStdString(run_->log.string());
   warn(this, text);
 }
 

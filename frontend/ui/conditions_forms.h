@@ -4,6 +4,7 @@
 // exit steps; each adds its own buttons and what its calculation runs.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QTimer>
 #include <optional>
@@ -19,6 +20,8 @@ namespace bsf::ui {
 class Shell;
 
 class ConditionsForm : public Form {
+  Q_DECLARE_TR_FUNCTIONS(ConditionsForm)
+
  public:
   // Load routine: data tables, default texts and fields, flags, empty
   // results. Runs once, when the window is created.
@@ -78,7 +81,7 @@ class ConditionsForm : public Form {
   // The form's own part of the calculate button, after the checks pass.
   virtual void calculate() = 0;
   // The files the exit button deletes.
-  virtual std::vector<const char*> exit_files() const = 0;
+  virtual std::vector<std::string> exit_files() const = 0;
   // The form's own preset handling after the common steps (focus, circle).
   virtual void after_preset(const QString& item) = 0;
   // The form's own last step of the exit button.
@@ -98,6 +101,8 @@ class ConditionsForm : public Form {
 };
 
 class Form1 : public ConditionsForm {
+  Q_DECLARE_TR_FUNCTIONS(Form1)
+
  public:
   explicit Form1(Shell& shell);
   void load() override;
@@ -105,13 +110,15 @@ class Form1 : public ConditionsForm {
 
  protected:
   void calculate() override;
-  std::vector<const char*> exit_files() const override { return {"X_SPCTL.dat"}; }
+  std::vector<std::string> exit_files() const override { return {"X_SPCTL.dat"}; }
   void after_preset(const QString& item) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 class Form5 : public ConditionsForm {
+  Q_DECLARE_TR_FUNCTIONS(Form5)
+
  public:
   explicit Form5(Shell& shell);
   void load() override;
@@ -121,8 +128,8 @@ class Form5 : public ConditionsForm {
   // The shape dialog's OK wrote joken.txt for this phantom: calculate may
   // run, and starts the engine of this shape whatever the dialog shows
   // later (until its next OK).
-  void phantom_confirmed(int phantom_shape);
-  int confirmed_phantom() const { return confirmed_shape_; }
+  void phantom_confirmed(Phantom phantom);
+  Phantom confirmed_phantom() const { return confirmed_shape_; }
 
   // The run started last from this form, if any.
   const std::optional<EngineRun>& last_run() const { return run_; }
@@ -131,7 +138,7 @@ class Form5 : public ConditionsForm {
   void calculate() override;
   // Its exchange files and the engines' logs, but never the log of a run
   // that goes on.
-  std::vector<const char*> exit_files() const override;
+  std::vector<std::string> exit_files() const override;
   void on_exit() override;
   void after_preset(const QString& item) override;
   void closeEvent(QCloseEvent* event) override;
@@ -153,7 +160,7 @@ class Form5 : public ConditionsForm {
   // True while the run started last from this form goes on.
   bool running() const;
 
-  int confirmed_shape_ = 0;  // 0 until the shape dialog's first OK
+  Phantom confirmed_shape_ = Phantom::None;  // until the shape dialog's first OK
   std::optional<EngineRun> run_;
   // What the last run was started with, for the result it brings.
   std::optional<ShownResult> run_basis_;

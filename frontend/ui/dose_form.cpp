@@ -18,6 +18,7 @@
 #include "conditions_forms.h"
 #include "data_tables.h"
 #include "free_format.h"
+#include "language.h"
 #include "number_text.h"
 #include "picture_box.h"
 #include "sha256.h"
@@ -302,8 +303,8 @@ void DoseForm::CommandHvl_Click()
   try {
     m = added_al_for_hvl(c, shell_.attenuation, 0.1 * hvl_mm, max_cm);
   } catch (const HvlOutOfReach& e) {
-    label("LabelHvlResult")->setText(QString::fromStdString(e.japanese()));
-    warn(this, QString::fromStdString(e.japanese()));
+    label("LabelHvlResult")->setText(in_language(e.japanese(), e.what()));
+    warn(this, in_language(e.japanese(), e.what()));
     return;
   }
   const QString added = fixed(10.0 * m.added_al_cm, "#0.000");
@@ -355,7 +356,7 @@ std::optional<report::DoseReport> DoseForm::traced_report()
     return make_report();
   } catch (const DataFileError& e) {
     warn(this, Text::tr("データファイルを読めないため、報告を作れません。\n\n%1")
-                   .arg(QString::fromStdString(japanese_message(e))));
+                   .arg(in_language(japanese_message(e), e.what())));
     return std::nullopt;
   }
 }

@@ -14,16 +14,6 @@ namespace bsf::ui {
 
 namespace fs = std::filesystem;
 
-QString engine_program(int phantom_shape)
-{
-  switch (phantom_shape) {
-    case 1: return "Mirabek";
-    case 2: return "Teslund";
-    case 4: return "Korvane";
-    default: return {};
-  }
-}
-
 std::vector<Terminal> EngineLauncher::usual_terminals()
 {
   // A terminal emulator needs a display to open its window on; without one
@@ -129,14 +119,17 @@ bool wait_for_wrapper(const EngineRun& run, qint64 terminal_pid)
 
 }  // namespace
 
-std::optional<EngineStart> EngineLauncher::launch(int phantom_shape, const QString& working_dir,
+std::optional<EngineStart> EngineLauncher::launch(Phantom phantom, const QString& working_dir,
                                                  const QStringList& arguments) const
 {
-  const QString name = engine_program(phantom_shape);
+  const QString name = QString::fromUtf8(engine_program(phantom));
   if (name.isEmpty()) return std::nullopt;
-  const QString engine = QDir(working_dir).absoluteFilePath(name);
+  // The engines of a build lie in its working folder; an installed
+  // program's lie beside it, and are started by their absolute path.
+  const QString engine_folder = engine_dir_.isEmpty() ? working_dir : engine_dir_;
+  const QString engine = QDir(engine_folder).absoluteFilePath(name);
   const QFileInfo info(engine);
-  const std::string folder = QDir::toNativeSeparators(working_dir).toStdString();
+  const std::string folder = QDir::toNativeSeparators(engine_folder).toStdString();
   if (!info.exists())
     throw EngineStartError("The engine program " + name.toStdString() + " was not found in " + folder + ".",
                            "計算プログラム " + name.toStdString() + " がフォルダ " + folder + " にありません。");

@@ -1,5 +1,5 @@
-// Starting a Monte Carlo engine for the chosen phantom: from the working
-// directory, by its absolute path, with no arguments, in a terminal window
+// Starting a Monte Carlo engine for the chosen phantom: by its absolute path,
+// in the working directory, with no arguments, in a terminal window
 // of its own (or detached when there is none), without waiting for it, and
 // with its console kept in a log that tells how the run went (engine_run.h).
 #pragma once
@@ -11,13 +11,14 @@
 #include <vector>
 
 #include "engine_run.h"
+#include "exposure.h"
 
 namespace bsf::ui {
 
 // The engine program of a phantom shape code: 1 Mirabek (circular
 // cylinder), 2 Teslund (elliptic cylinder), 4 Korvane (racetrack); empty for
 // any other code.
-QString engine_program(int phantom_shape);
+
 
 // A terminal emulator and the arguments that put a command after it.
 struct Terminal {
@@ -53,10 +54,15 @@ class EngineLauncher {
   // when there is no display.
   static std::vector<Terminal> usual_terminals();
 
-  explicit EngineLauncher(std::vector<Terminal> terminals = usual_terminals()) : terminals_(std::move(terminals)) {}
+  // `engine_dir`: where the engine programs are; empty for the working
+  // folder of each launch.
+  explicit EngineLauncher(std::vector<Terminal> terminals = usual_terminals(), QString engine_dir = {})
+      : terminals_(std::move(terminals)), engine_dir_(std::move(engine_dir))
+  {
+  }
 
-  // Starts the engine for `phantom_shape` in `working_dir` and returns at
-  // once; nothing for a shape code without an engine. The console output
+  // Starts the engine of `phantom` in `working_dir` and returns at
+  // once; nothing for Phantom::None. The console output
   // passes through a filter that turns the engine's Shift_JIS
   // multiplication sign into UTF-8 and goes to "<engine>.log" in the working
   // directory, a new file for every run (an older log is replaced whole, so
@@ -69,7 +75,7 @@ class EngineLauncher {
   // engine (a broken one) is passed over for the next, or for none.
   // `arguments` go to the engine ("--threads 0" for all cores; none for the
   // exact serial run).
-  std::optional<EngineStart> launch(int phantom_shape, const QString& working_dir,
+  std::optional<EngineStart> launch(Phantom phantom, const QString& working_dir,
                                     const QStringList& arguments = {}) const;
 
   // The shell command that runs the engine: "$1" is the engine's path, "$2"
@@ -80,6 +86,7 @@ class EngineLauncher {
 
  private:
   std::vector<Terminal> terminals_;
+  QString engine_dir_;
 };
 
 }  // namespace bsf::ui

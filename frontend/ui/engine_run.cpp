@@ -14,6 +14,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QString>
+
 #include "data_tables.h"
 
 namespace bsf::ui {
@@ -48,18 +51,27 @@ std::string read_all(const fs::path& file)
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+// The run's texts go through the translations (context "EngineRun").
+std::string text(const QString& translated) { return translated.toStdString(); }
+
 std::string reason_for_status(int status)
 {
   switch (status) {
-    case 0: return "計算は終わりましたが、結果ファイルが書かれていません。";
-    case 1: return "計算の条件かデータファイルに問題があったため、計算は始まりませんでした。";
-    case 2: return "入射表面の中心の円板を通った一次光子がなく、後方散乱係数を求められませんでした。";
-    case 3: return "結果ファイル ResultBSF.txt を書き込めませんでした。";
+    case 0: return text(QCoreApplication::translate("EngineRun", "計算は終わりましたが、結果ファイルが書かれていません。"));
+    case 1:
+      return text(QCoreApplication::translate("EngineRun",
+                                              "計算の条件かデータファイルに問題があったため、計算は始まりませんでした。"));
+    case 2:
+      return text(QCoreApplication::translate(
+          "EngineRun", "入射表面の中心の円板を通った一次光子がなく、後方散乱係数を求められませんでした。"));
+    case 3: return text(QCoreApplication::translate("EngineRun", "結果ファイル ResultBSF.txt を書き込めませんでした。"));
     case 126:
-    case 127: return "計算プログラムを実行できませんでした。";
+    case 127: return text(QCoreApplication::translate("EngineRun", "計算プログラムを実行できませんでした。"));
     default:
-      if (status > 128) return "計算プログラムが強制終了されました（シグナル " + std::to_string(status - 128) + "）。";
-      return "計算プログラムが終了コード " + std::to_string(status) + " で止まりました。";
+      if (status > 128)
+        return text(QCoreApplication::translate("EngineRun", "計算プログラムが強制終了されました（シグナル %1）。")
+                        .arg(status - 128));
+      return text(QCoreApplication::translate("EngineRun", "計算プログラムが終了コード %1 で止まりました。").arg(status));
   }
 }
 
@@ -212,13 +224,16 @@ RunStatus run_status(const EngineRun& run, std::chrono::steady_clock::time_point
   if (exists && log_held(run.log)) return s;
   if (log.started) {
     s.state = RunStatus::State::Stopped;
-    s.reason = "計算プログラムのウィンドウが閉じられたか、プログラムが強制終了されたため、計算は途中で止まりました。";
+    s.reason = text(QCoreApplication::translate(
+        "EngineRun", "計算プログラムのウィンドウが閉じられたか、プログラムが強制終了されたため、計算は途中で止まりました。"));
     return s;
   }
   if (!log.given_up && now - run.launched < kStartGrace) return s;
   s.state = RunStatus::State::Stopped;
-  s.reason = exists ? "計算プログラムが起動しませんでした（端末ウィンドウが開かなかった可能性があります）。"
-                    : "計算プログラムのログファイルが消えたため、計算の状態が分かりません。";
+  s.reason = exists ? text(QCoreApplication::translate(
+                         "EngineRun", "計算プログラムが起動しませんでした（端末ウィンドウが開かなかった可能性があります）。"))
+                    : text(QCoreApplication::translate(
+                          "EngineRun", "計算プログラムのログファイルが消えたため、計算の状態が分かりません。"));
   return s;
 }
 
@@ -243,9 +258,9 @@ bool written_since(const fs::path& dir, std::string_view name, const std::option
 std::string duration_text(double seconds)
 {
   const long s = std::lround(std::max(0.0, seconds));
-  if (s >= 3600) return std::to_string(s / 3600) + " 時間 " + std::to_string(s % 3600 / 60) + " 分";
-  if (s >= 60) return std::to_string(s / 60) + " 分 " + std::to_string(s % 60) + " 秒";
-  return std::to_string(s) + " 秒";
+  if (s >= 3600) return text(QCoreApplication::translate("EngineRun", "%1 時間 %2 分").arg(s / 3600).arg(s % 3600 / 60));
+  if (s >= 60) return text(QCoreApplication::translate("EngineRun", "%1 分 %2 秒").arg(s / 60).arg(s % 60));
+  return text(QCoreApplication::translate("EngineRun", "%1 秒").arg(s));
 }
 
 std::string grouped(std::int64_t n)
@@ -257,35 +272,37 @@ std::string grouped(std::int64_t n)
 
 std::string status_line(std::string_view engine, const RunStatus& run, const std::optional<EngineStatus>& es)
 {
-  const std::string name(engine);
+  const QString name = QString::fromUtf8(engine.data(), static_cast<qsizetype>(engine.size()));
+  auto q = [](const std::string& s) { return QString::fromStdString(s); };
   switch (run.state) {
     case RunStatus::State::Running: {
       if (!es || es->state != "running" || es->histories_total <= 0)
-        return "計算プログラム " + name + " を起動しています…";
+        return text(QCoreApplication::translate("EngineRun", "計算プログラム %1 を起動しています…").arg(name));
       const double share = static_cast<double>(es->histories_done) / static_cast<double>(es->histories_total);
-      char percent[16];
-      std::snprintf(percent, sizeof percent, "%.1f", 100.0 * share);
-      std::string line = "計算中（" + name + (es->threads > 1 ? "、" + std::to_string(es->threads) + " スレッド" : "") +
-                         "）: " + percent + " %　" + grouped(es->histories_done) + " / " +
-                         grouped(es->histories_total) + " ヒストリー　経過 " + duration_text(es->elapsed_seconds);
+      const QString who = es->threads > 1 ? QCoreApplication::translate("EngineRun", "%1、%2 スレッド").arg(name).arg(es->threads)
+                                          : name;
+      QString line = QCoreApplication::translate("EngineRun", "計算中（%1）: %2 %　%3 / %4 ヒストリー　経過 %5")
+                         .arg(who, QString::number(100.0 * share, 'f', 1), q(grouped(es->histories_done)),
+                              q(grouped(es->histories_total)), q(duration_text(es->elapsed_seconds)));
       if (es->histories_done > 0 && share < 1.0)
-        line += "　残り約 " + duration_text(es->elapsed_seconds * (1.0 - share) / share);
-      return line;
+        line += QCoreApplication::translate("EngineRun", "　残り約 %1")
+                    .arg(q(duration_text(es->elapsed_seconds * (1.0 - share) / share)));
+      return text(line);
     }
     case RunStatus::State::Finished:
       if (es && es->state == "finished")
-        return "計算終了（" + name + "）: " + grouped(es->histories_done) + " ヒストリー、所要 " +
-               duration_text(es->elapsed_seconds);
-      return "計算終了（" + name + "）";
+        return text(QCoreApplication::translate("EngineRun", "計算終了（%1）: %2 ヒストリー、所要 %3")
+                        .arg(name, q(grouped(es->histories_done)), q(duration_text(es->elapsed_seconds))));
+      return text(QCoreApplication::translate("EngineRun", "計算終了（%1）").arg(name));
     case RunStatus::State::Stopped: {
-      std::string line = "計算停止（" + name + "）: " + run.reason;
+      QString line = QCoreApplication::translate("EngineRun", "計算停止（%1）: %2").arg(name, q(run.reason));
       // The engine's own words, as it gave them in its status or its log.
       const std::string message = es && es->state == "failed" && !es->message.empty()
                                       ? es->message
                                       : run.engine_message.empty() ? std::string() : run.engine_message.front();
       const std::size_t first = message.find_first_not_of(' ');
-      if (first != std::string::npos) line += "　" + message.substr(first);
-      return line;
+      if (first != std::string::npos) line += QStringLiteral("　") + q(message.substr(first));
+      return text(line);
     }
   }
   return {};

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "language.h"
 #include "picture_box.h"
 
 namespace bsf::ui {
@@ -37,8 +38,12 @@ QFont face_font(Face face, int point_size)
                                   "TakaoGothic"};
   static const QStringList times{"Times New Roman", "Liberation Serif", "DejaVu Serif", "IPAMincho",
                                  "IPAGothic"};
+  // English text reads better in a proportional face: IPA's P Gothic (the
+  // same package), with the Gothic faces behind it for any Japanese.
+  static const QStringList latin{"IPAPGothic", "DejaVu Sans", "IPAGothic", "Noto Sans CJK JP"};
   QFont f;
-  f.setFamilies(face == Face::Times ? times : meiryo);
+  if (face == Face::Times) f.setFamilies(times);
+  else f.setFamilies(current_language() == Language::English ? latin : meiryo);
   f.setPointSize(point_size);
   return f;
 }

@@ -1,5 +1,6 @@
 #include "illustrations.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainterPath>
@@ -251,7 +252,7 @@ void draw_ellipse_illustration(QPainter& p, const QRect& r)
   constexpr qreal H = 201.0;
   const Sheet sheet(p, r, W, H);
 
-  title(p, W, QStringLiteral("楕円柱モデル"));
+  title(p, W, QCoreApplication::translate("Illustrations", "楕円柱モデル"));
 
   const QPointF c(W / 2.0, 116.0);
   const qreal a = 92.0;
@@ -288,7 +289,7 @@ void draw_racetrack_illustration(QPainter& p, const QRect& r)
   constexpr qreal H = 201.0;
   const Sheet sheet(p, r, W, H);
 
-  title(p, W, QStringLiteral("レーストラックモデル"));
+  title(p, W, QCoreApplication::translate("Illustrations", "レーストラックモデル"));
 
   // The section in true shape in the picture plane; the body runs back
   // from it along its length (cabinet projection).

@@ -15,174 +15,14 @@
 
 #include "estimate.h"
 #include "exposure.h"
-#include "patient_dose.h"
 #include "picture_box.h"
+#include "problem_figures.h"
 #include "shell.h"
 #include "spectrum.h"
 
 namespace bsf::ui {
 
 namespace {
-
-// ---------------------------------------------------------------------------
-// The two graphs of the first page, computed with the program's own
-// spectrum model and differential-backscatter estimate when the page is
-// built.
-//
-// Left: the backscatter factor at the centre of a circular field against
-// the field diameter, one curve per tube voltage with the default tube
-// filtration, each labelled with the half-value layer of its beam: the kind
-// of graph the handbooks print. The factor rises from 1 as the field grows,
-// because more of the irradiated volume sends scattered photons back to the
-// entrance point, and levels off once the field is wider than the range of
-// the scattered photons; harder beams scatter further, so their curves rise
-// later and higher. The factor drawn is the soft-tissue-dose one, the
-// program's nearest counterpart to the water-dose factors of the published
-// graphs.
-//
-// Right: the photon spectra of an 80 kV beam with the default filtration
-// and of a 60 kV beam given the aluminium that brings it to the same
-// half-value layer. The same half-value layer does not make the same beam.
-
-// The estimate counts whole 1-mm rings of the entrance surface, so the
-// factor only changes when the diameter passes a multiple of 2 mm; sampling
-// at exactly those diameters draws the curve without a sawtooth.
-constexpr int kDiameterSteps = 150;  // diameters k/5 cm, k = 0 ... 150
-constexpr double kFieldMaxCm = kDiameterSteps / 5.0;
-
-// The focus-to-surface distance of the left graph (the primary fluence
-// falls off across the field with the inverse square of the distance from
-// the focus). The image receptor is put on the surface, so that the field
-// diameter given is the diameter at the surface.
-constexpr double kFocusDistanceCm = 100.0;
-
-constexpr std::array<double, 4> kCurveVoltages{60.0, 80.0, 100.0, 120.0};
-
-constexpr double kHighKv = 80.0;  // the reference beam, default filtration
-constexpr double kLowKv = 60.0;   // filtered to the reference beam's half-value layer
-// The most aluminium the 60 kV beam may be given, and how close its
-// half-value layer must come to the reference beam's to count as the same.
-constexpr double kMaxAddedAlCm = 2.0;
-constexpr double kHvlToleranceCm = 0.001;
-
-struct BsfCurve {
-  double tube_kv = 0.0;
-  double hvl_cm = 0.0;
-  bool hvl_found = false;
-  std::vector<QPointF> points;  // (diameter cm, backscatter factor)
-};
-
-struct SpectrumCurve {
-  double tube_kv = 0.0;
-  double total_al_cm = 0.0;  // inherent plus added aluminium
-  double hvl_cm = 0.0;
-  bool hvl_found = false;
-  std::vector<QPointF> points;  // (keV, photon number relative to the spectrum's maximum)
-};
-
-struct ProblemFigures {
-  double total_al_cm = 0.0;  // the filtration of the left graph's beams
-  std::vector<BsfCurve> bsf;
-  SpectrumCurve high;  // 80 kV
-  SpectrumCurve low;   // 60 kV
-  bool same_hvl = false;
-  QString failure;  // why the figures could not be computed; empty when they were
-};
-
-// The forms' default tube, waveform and filtration at `tube_kv`, with a
-// circular field and the receptor on the entrance surface.
-ExposureConditions graph_beam(double tube_kv)
-{
-  ExposureConditions c;
-  set_default_conditions(c, 1);
-  c.TubeVoltage = tube_kv;
-  c.FieldShape = 2;
-  c.FieldShort = 0.0;
-  c.FieldLong = 0.0;
-  c.FocusReceptorDistance = kFocusDistanceCm;
-  c.FocusSurfaceDistance = kFocusDistanceCm;
-  return c;
-}
-
-BsfCurve bsf_curve(double tube_kv, const AttenuationTable& att, const DifferentialTables& tables)
-{
-  ExposureConditions c = graph_beam(tube_kv);
-  const SpectrumResult s = compute_spectrum(c, att);
-  c.PhotonSpectrum = s.photons;
-  BsfCurve curve{tube_kv, s.hvl_cm, s.hvl_found, {}};
-  curve.points.reserve(kDiameterSteps + 1);
-  for (int k = 0; k <= kDiameterSteps; ++k) {
-    c.FieldLong = k / 5.0;
-    estimate_backscatter(c, att, tables);
-    curve.points.emplace_back(c.FieldLong, c.BsfSoftTissue);
-  }
-  return curve;
-}
-
-SpectrumCurve spectrum_curve(const ExposureConditions& c, const SpectrumResult& s)
-{
-  SpectrumCurve curve{c.TubeVoltage, c.InherentFilter + c.AddedFilterAl, s.hvl_cm, s.hvl_found, {}};
-  const int top = std::min(s.top_bin, kSpectrumBins);
-  const auto at = [&](int i) { return s.photons[static_cast<std::size_t>(i)]; };
-  double peak = 0.0;
-  for (int i = 2; i <= top; ++i) peak = std::max(peak, at(i));
-  if (!(peak > 0.0)) return curve;
-  // From the last empty bin below the spectrum (the low energies the
-  // filtration removes) up to the tube voltage.
-  int first = 2;
-  while (first < top && at(first + 1) == 0.0) ++first;
-  for (int i = first; i <= top; ++i) curve.points.emplace_back(0.5 * i, at(i) / peak);
-  return curve;
-}
-
-// The 60 kV beam with the reference beam's half-value layer, its added
-// aluminium found by the calculations' search; when even the most aluminium
-// allowed (or none at all) misses the layer, the nearest end is taken and
-// `matched` stays false.
-struct MatchedBeam {
-  ExposureConditions c;
-  SpectrumResult s;
-  bool matched = false;
-};
-
-MatchedBeam matched_low_beam(double target_cm, const AttenuationTable& att)
-{
-  MatchedBeam m{graph_beam(kLowKv), {}, false};
-  try {
-    const FiltrationMatch f = added_al_for_hvl(m.c, att, target_cm, kMaxAddedAlCm);
-    m.c.AddedFilterAl = f.added_al_cm;
-    m.s = f.spectrum;
-  } catch (const HvlOutOfReach& e) {
-    m.c.AddedFilterAl = target_cm < e.lowest_cm() ? 0.0 : kMaxAddedAlCm;
-    m.s = compute_spectrum(m.c, att);
-  }
-  m.matched = m.s.hvl_found && std::abs(m.s.hvl_cm - target_cm) <= kHvlToleranceCm;
-  return m;
-}
-
-ProblemFigures compute_problem_figures(const AttenuationTable& att, const DifferentialTables& tables)
-{
-  ProblemFigures f;
-  try {
-    const ExposureConditions reference = graph_beam(kHighKv);
-    f.total_al_cm = reference.InherentFilter + reference.AddedFilterAl;
-    for (double kv : kCurveVoltages) f.bsf.push_back(bsf_curve(kv, att, tables));
-
-    const SpectrumResult high = compute_spectrum(reference, att);
-    f.high = spectrum_curve(reference, high);
-    if (high.hvl_found) {
-      const MatchedBeam low = matched_low_beam(high.hvl_cm, att);
-      f.low = spectrum_curve(low.c, low.s);
-      f.same_hvl = low.matched;
-    } else {
-      const ExposureConditions low = graph_beam(kLowKv);
-      f.low = spectrum_curve(low, compute_spectrum(low, att));
-    }
-  } catch (const std::exception& e) {
-    f.failure = QString::fromUtf8(e.what());
-  }
-  return f;
-}
 
 // ---------------------------------------------------------------------------
 // Drawing.
@@ -264,12 +104,12 @@ void draw_axes(QPainter& p, const QRectF& area, const Axes& a, double x_step, in
   p.restore();
 }
 
-QPainterPath curve_path(const Axes& a, const std::vector<QPointF>& points)
+QPainterPath curve_path(const Axes& a, const std::vector<PlotPoint>& points)
 {
   QPainterPath path;
   if (points.empty()) return path;
-  path.moveTo(a.map(points.front().x(), points.front().y()));
-  for (const QPointF& q : points) path.lineTo(a.map(q.x(), q.y()));
+  path.moveTo(a.map(points.front().x, points.front().y));
+  for (const PlotPoint& q : points) path.lineTo(a.map(q.x, q.y));
   return path;
 }
 
@@ -288,14 +128,14 @@ void draw_bsf_graph(QPainter& p, const QRectF& area, const ProblemFigures& f)
   // 1.0 ... 1.6 unless a curve goes higher.
   double top = 1.6;
   for (const BsfCurve& c : f.bsf)
-    for (const QPointF& q : c.points) top = std::max(top, std::ceil(q.y() * 10.0 - 1e-9) / 10.0);
+    for (const PlotPoint& q : c.points) top = std::max(top, std::ceil(q.y * 10.0 - 1e-9) / 10.0);
 
   // Room for the tick labels and titles at the left and bottom, the caption
   // at the top and the curve labels at the right.
   const QRectF plot = area.adjusted(62.0, 30.0, -(label_width + 16.0), -44.0);
   const Axes a{plot, 0.0, kFieldMaxCm, 1.0, top};
-  draw_axes(p, area, a, 5.0, 0, 0.1, 1, QStringLiteral("円形照射野の直径 (cm)"),
-            QStringLiteral("軟部組織線量に基づく BSF"), QStringLiteral("円形照射野の後方散乱係数（計算値）"));
+  draw_axes(p, area, a, 5.0, 0, 0.1, 1, Form2::tr("円形照射野の直径 (cm)"),
+            Form2::tr("軟部組織線量に基づく BSF"), Form2::tr("円形照射野の後方散乱係数（計算値）"));
 
   const std::array<QColor, 4> colours{QColor(170, 30, 30), QColor(200, 110, 0), QColor(30, 120, 50),
                                       QColor(30, 70, 170)};
@@ -312,7 +152,7 @@ void draw_bsf_graph(QPainter& p, const QRectF& area, const ProblemFigures& f)
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::vector<qreal> end_y(f.bsf.size());
   for (std::size_t i = 0; i < f.bsf.size(); ++i)
-    end_y[i] = f.bsf[i].points.empty() ? plot.bottom() : a.map(kFieldMaxCm, f.bsf[i].points.back().y()).y();
+    end_y[i] = f.bsf[i].points.empty() ? plot.bottom() : a.map(kFieldMaxCm, f.bsf[i].points.back().y).y();
   std::sort(order.begin(), order.end(), [&](std::size_t l, std::size_t r) { return end_y[l] < end_y[r]; });
   std::vector<qreal> label_y(f.bsf.size());
   const qreal gap = fm.height();
@@ -338,7 +178,7 @@ void draw_bsf_graph(QPainter& p, const QRectF& area, const ProblemFigures& f)
   const QFontMetricsF fm_note(note_font);
   p.setFont(note_font);
   p.setPen(Qt::black);
-  const QString note = QStringLiteral("総ろ過 Al %1 mm\n焦点–表面間距離 %2 cm")
+  const QString note = Form2::tr("総ろ過 Al %1 mm\n焦点–表面間距離 %2 cm")
                            .arg(number_text(10.0 * f.total_al_cm, 1), number_text(kFocusDistanceCm, 0));
   p.drawText(plot.adjusted(0.0, 0.0, -6.0, -10.0), Qt::AlignRight | Qt::AlignBottom, note);
 }
@@ -348,9 +188,9 @@ void draw_spectrum_graph(QPainter& p, const QRectF& area, const ProblemFigures& 
   const QRectF plot = area.adjusted(62.0, 30.0, -14.0, -44.0);
   const Axes a{plot, 0.0, 90.0, 0.0, 1.4};
   const QString caption =
-      f.same_hvl ? QStringLiteral("半価層 %1 mm Al の 60 kV と 80 kV のスペクトル").arg(number_text(10.0 * f.high.hvl_cm, 2))
-                 : QStringLiteral("60 kV と 80 kV のスペクトル（半価層は凡例のとおり）");
-  draw_axes(p, area, a, 10.0, 0, 0.2, 1, QStringLiteral("光子エネルギー (keV)"), QStringLiteral("相対光子数"), caption);
+      f.same_hvl ? Form2::tr("半価層 %1 mm Al の 60 kV と 80 kV のスペクトル").arg(number_text(10.0 * f.high.hvl_cm, 2))
+                 : Form2::tr("60 kV と 80 kV のスペクトル（半価層は凡例のとおり）");
+  draw_axes(p, area, a, 10.0, 0, 0.2, 1, Form2::tr("光子エネルギー (keV)"), Form2::tr("相対光子数"), caption);
 
   const QColor low_colour(30, 70, 170);
   const QColor high_colour(170, 30, 30);
@@ -373,7 +213,7 @@ void draw_spectrum_graph(QPainter& p, const QRectF& area, const ProblemFigures& 
     p.setPen(Qt::black);
     p.drawText(QRectF(lx + 28.0, ly - fm.height() / 2.0, plot.right() - lx - 30.0, fm.height()),
                Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("%1 kV,  総ろ過 Al %2 mm,  %3")
+               Form2::tr("%1 kV,  総ろ過 Al %2 mm,  %3")
                    .arg(number_text(s->tube_kv, 0), number_text(10.0 * s->total_al_cm, 2),
                         hvl_text(s->hvl_cm, s->hvl_found)));
     ly += fm.height() + 2.0;
@@ -383,17 +223,17 @@ void draw_spectrum_graph(QPainter& p, const QRectF& area, const ProblemFigures& 
   // tallest of them is named. Nothing is marked when the beam has none (below
   // the tungsten K edge).
   for (const auto& [s, c] : curves) {
-    const std::vector<QPointF>& q = s->points;
+    const std::vector<PlotPoint>& q = s->points;
     std::size_t line = 0;
     for (std::size_t i = 1; i + 1 < q.size(); ++i) {
-      const double base = std::max(q[i - 1].y(), q[i + 1].y());
-      if (q[i].y() > 1.2 * base && (line == 0 || q[i].y() > q[line].y())) line = i;
+      const double base = std::max(q[i - 1].y, q[i + 1].y);
+      if (q[i].y > 1.2 * base && (line == 0 || q[i].y > q[line].y)) line = i;
     }
     if (line == 0) continue;
-    const QPointF tip = a.map(q[line].x(), q[line].y());
+    const QPointF tip = a.map(q[line].x, q[line].y);
     p.setPen(c);
     p.drawText(QRectF(tip.x() + 5.0, tip.y() - fm.height() / 2.0, 80.0, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("W K線"));
+               Form2::tr("W K線"));
   }
 }
 
@@ -402,7 +242,7 @@ void draw_failure(QPainter& p, const QRectF& area, const QString& why)
   p.setFont(face_font(Face::Meiryo, 9));
   p.setPen(Qt::black);
   p.drawText(area.adjusted(20.0, 20.0, -20.0, -20.0), Qt::AlignCenter | Qt::TextWordWrap,
-             QStringLiteral("図を計算できませんでした。\n%1").arg(why));
+             Form2::tr("図を計算できませんでした。\n%1").arg(why));
 }
 
 void draw_problem_graphs(QPainter& p, const QRect& r, const ProblemFigures& f)
@@ -410,8 +250,8 @@ void draw_problem_graphs(QPainter& p, const QRect& r, const ProblemFigures& f)
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
   const QRectF whole(r);
-  if (!f.failure.isEmpty()) {
-    draw_failure(p, whole, f.failure);
+  if (!f.failure.empty()) {
+    draw_failure(p, whole, QString::fromStdString(f.failure));
     return;
   }
   // The left graph carries its curve labels beside the frame and gets a
@@ -431,30 +271,30 @@ constexpr int kTextWidth = 12075;
 constexpr int kLine = 375;
 
 const ControlSpec kForm2Controls[] = {
-    {"Label1", Kind::Label, kTextLeft, 150, kTextWidth, 450, "従来の後方散乱係数の取得法の問題点", nullptr, nullptr,
+    {"Label1", Kind::Label, kTextLeft, 150, kTextWidth, 450, QT_TRANSLATE_NOOP("Form2", "従来の後方散乱係数の取得法の問題点"), nullptr, nullptr,
      Face::Meiryo, 11},
-    {"Label2", Kind::Label, kTextLeft, 660, kTextWidth, kLine, "問題点 (1)"},
+    {"Label2", Kind::Label, kTextLeft, 660, kTextWidth, kLine, QT_TRANSLATE_NOOP("Form2", "問題点 (1)")},
     {"Label3", Kind::Label, kIndent, 1035, kTextWidth - 240, kLine,
-     "後方散乱係数は、X線の線質を表すアルミニウム半価層をパラメータとした左図のようなグラフから、"},
+     QT_TRANSLATE_NOOP("Form2", "後方散乱係数は、X線の線質を表すアルミニウム半価層をパラメータとした左図のようなグラフから、")},
     {"Label4", Kind::Label, kIndent, 1410, kTextWidth - 240, kLine,
-     "実際の照射野を等価正方形（またはそれと等価な円形照射野）に置き換えて読み取られてきました。"},
+     QT_TRANSLATE_NOOP("Form2", "実際の照射野を等価正方形（またはそれと等価な円形照射野）に置き換えて読み取られてきました。")},
     {"Label5", Kind::Label, kIndent, 1785, kTextWidth - 240, kLine,
-     "しかし、曲線と曲線の間は目分量で内挿するしかなく、読み取る人によって値がばらつきます。"},
-    {"Label6", Kind::Label, kTextLeft, 2235, kTextWidth, kLine, "問題点 (2)"},
+     QT_TRANSLATE_NOOP("Form2", "しかし、曲線と曲線の間は目分量で内挿するしかなく、読み取る人によって値がばらつきます。")},
+    {"Label6", Kind::Label, kTextLeft, 2235, kTextWidth, kLine, QT_TRANSLATE_NOOP("Form2", "問題点 (2)")},
     {"Label7", Kind::Label, kIndent, 2610, kTextWidth - 240, kLine,
-     "半価層が同じでも、管電圧とろ過が異なれば（右図：60 kV と 80 kV）X線のスペクトルは異なり、"},
+     QT_TRANSLATE_NOOP("Form2", "半価層が同じでも、管電圧とろ過が異なれば（右図：60 kV と 80 kV）X線のスペクトルは異なり、")},
     {"Label8", Kind::Label, kIndent, 2985, kTextWidth - 240, kLine,
-     "後方散乱係数も異なります。半価層だけでは後方散乱係数は一つに決まりません。"},
+     QT_TRANSLATE_NOOP("Form2", "後方散乱係数も異なります。半価層だけでは後方散乱係数は一つに決まりません。")},
     {"Picture2", Kind::Picture, kTextLeft, 3450, kTextWidth, 4050},
-    {"Label9", Kind::Label, kTextLeft, 7620, kTextWidth, kLine, "問題点 (3)"},
+    {"Label9", Kind::Label, kTextLeft, 7620, kTextWidth, kLine, QT_TRANSLATE_NOOP("Form2", "問題点 (3)")},
     {"Label10", Kind::Label, kIndent, 7995, kTextWidth - 240, kLine,
-     "これまでのグラフは、水の吸収線量に基づく後方散乱係数を示しています。"},
+     QT_TRANSLATE_NOOP("Form2", "これまでのグラフは、水の吸収線量に基づく後方散乱係数を示しています。")},
     {"Label11", Kind::Label, kIndent, 8370, kTextWidth - 240, kLine,
-     "診断参考レベルで用いる入射表面の空気カーマを求めるのに、この係数を使うのは誤りです。"},
+     QT_TRANSLATE_NOOP("Form2", "診断参考レベルで用いる入射表面の空気カーマを求めるのに、この係数を使うのは誤りです。")},
     {"Label12", Kind::Label, kIndent, 8745, kTextWidth - 240, kLine,
-     "空気カーマには、空気カーマに基づく後方散乱係数を用いなければなりません。"},
-    {"Label13", Kind::Label, kTextLeft, 9795, 8700, 420, "問題点 (3) については、次のページで詳しく説明します。"},
-    {"Command1", Kind::Button, 9195, 9780, 1500, 450, "続き"},
+     QT_TRANSLATE_NOOP("Form2", "空気カーマには、空気カーマに基づく後方散乱係数を用いなければなりません。")},
+    {"Label13", Kind::Label, kTextLeft, 9795, 8700, 420, QT_TRANSLATE_NOOP("Form2", "問題点 (3) については、次のページで詳しく説明します。")},
+    {"Command1", Kind::Button, 9195, 9780, 1500, 450, QT_TRANSLATE_NOOP("Form2", "続き")},
     {"Command2", Kind::Button, 10815, 9780, 1500, 450, "Close"},
 };
 
@@ -481,41 +321,41 @@ void embolden(QLabel* l)
   "<tr><td align=\"center\" style=\"padding:0px 4px\">" den "</td></tr></table>"
 
 const ControlSpec kForm3Controls[] = {
-    {"Label1", Kind::Label, kTextLeft, 150, kTextWidth, 450, "問題点 (3) 続き", nullptr, nullptr, Face::Meiryo, 11},
+    {"Label1", Kind::Label, kTextLeft, 150, kTextWidth, 450, QT_TRANSLATE_NOOP("Form3", "問題点 (3) 続き"), nullptr, nullptr, Face::Meiryo, 11},
     {"Label2", Kind::Label, kIndent, 720, kTextWidth - 240, 390,
-     "従来の後方散乱係数 BSF は、水の吸収線量に基づいて次のように定義されています。", nullptr, nullptr,
+     QT_TRANSLATE_NOOP("Form3", "従来の後方散乱係数 BSF は、水の吸収線量に基づいて次のように定義されています。"), nullptr, nullptr,
      Face::Times},
     {"Label3", Kind::Label, 1920, 1140, 6000, 780, BSF_FRACTION(BSF_D("p") " + " BSF_D("s"), BSF_D("p")), nullptr,
      nullptr, Face::Times, 11},
     {"Label4", Kind::Label, kIndent, 2040, kTextWidth - 240, 390,
-     "ここで、" BSF_D("p") " は一次線による、" BSF_D("s") " は後方散乱線による、入射表面中心の水の吸収線量です。",
+     QT_TRANSLATE_NOOP("Form3", "ここで、<i>D</i><sub>p</sub> は一次線による、<i>D</i><sub>s</sub> は後方散乱線による、入射表面中心の水の吸収線量です。"),
      nullptr, nullptr, Face::Times},
     {"Label5", Kind::Label, kIndent, 2580, kTextWidth - 240, 390,
-     "一方、診断参考レベルは、後方散乱を含む入射表面中心の空気カーマで定められており、"},
+     QT_TRANSLATE_NOOP("Form3", "一方、診断参考レベルは、後方散乱を含む入射表面中心の空気カーマで定められており、")},
     {"Label6", Kind::Label, kIndent, 2985, kTextWidth - 240, 390,
-     "その値は、測定した一次線の空気カーマ " BSF_K("p") " に後方散乱係数を掛けて求めます。", nullptr, nullptr,
+     QT_TRANSLATE_NOOP("Form3", "その値は、測定した一次線の空気カーマ <i>K</i><sub>p</sub> に後方散乱係数を掛けて求めます。"), nullptr, nullptr,
      Face::Times},
     {"Label7", Kind::Label, kIndent, 3525, kTextWidth - 240, 390,
-     "しかし、" BSF_K("p") " × (" BSF_D("p") " + " BSF_D("s") ") / " BSF_D("p") " は、求める空気カーマ " BSF_K("p") " + " BSF_K("s")
-     " にはなりません（" BSF_K("s") " は後方散乱線による空気カーマ）。",
+     QT_TRANSLATE_NOOP("Form3", "しかし、<i>K</i><sub>p</sub> × (<i>D</i><sub>p</sub> + <i>D</i><sub>s</sub>) / <i>D</i><sub>p</sub> は、求める空気カーマ <i>K</i><sub>p</sub> + <i>K</i><sub>s</sub> "
+     "にはなりません（<i>K</i><sub>s</sub> は後方散乱線による空気カーマ）。"),
      nullptr, nullptr, Face::Times},
     {"Label8", Kind::Label, kIndent, 3930, kTextWidth - 240, 390,
-     "水と空気では光子の吸収の割合がエネルギーによって異なり、後方散乱線は一次線より低いエネルギーに"},
+     QT_TRANSLATE_NOOP("Form3", "水と空気では光子の吸収の割合がエネルギーによって異なり、後方散乱線は一次線より低いエネルギーに")},
     {"Label9", Kind::Label, kIndent, 4335, kTextWidth - 240, 390,
-     "偏るため、水の吸収線量の比は空気カーマの比に一致しないからです。"},
+     QT_TRANSLATE_NOOP("Form3", "偏るため、水の吸収線量の比は空気カーマの比に一致しないからです。")},
     {"Label10", Kind::Label, kIndent, 4875, kTextWidth - 240, 390,
-     "空気カーマを求めるには、空気カーマに基づく次の後方散乱係数を用いなければなりません。"},
+     QT_TRANSLATE_NOOP("Form3", "空気カーマを求めるには、空気カーマに基づく次の後方散乱係数を用いなければなりません。")},
     {"Label11", Kind::Label, 1920, 5310, 6000, 780, BSF_FRACTION(BSF_K("p") " + " BSF_K("s"), BSF_K("p")), nullptr,
      nullptr, Face::Times, 11},
     {"Label12", Kind::Label, kIndent, 6210, kTextWidth - 240, 390,
-     "そこで本プログラムは、入射表面中心における ① 空気カーマ、② 軟部組織吸収線量、③ 皮膚吸収線量"},
+     QT_TRANSLATE_NOOP("Form3", "そこで本プログラムは、入射表面中心における ① 空気カーマ、② 軟部組織吸収線量、③ 皮膚吸収線量")},
     {"Label13", Kind::Label, kIndent, 6615, kTextWidth - 240, 390,
-     "に基づく後方散乱係数を、微分後方散乱係数法により計算します。"},
+     QT_TRANSLATE_NOOP("Form3", "に基づく後方散乱係数を、微分後方散乱係数法により計算します。")},
     {"Label14", Kind::Label, kIndent, 7155, kTextWidth - 240, 390,
-     "このため、測定した " BSF_K("p") " は、あらかじめ一次線による軟部組織吸収線量と皮膚吸収線量に換算しておきます。",
+     QT_TRANSLATE_NOOP("Form3", "このため、測定した <i>K</i><sub>p</sub> は、あらかじめ一次線による軟部組織吸収線量と皮膚吸収線量に換算しておきます。"),
      nullptr, nullptr, Face::Times},
     {"Label15", Kind::Label, kIndent, 7695, kTextWidth - 240, 390,
-     "こうして、求めたい量ごとに正しい後方散乱係数を使い分けることができます。"},
+     QT_TRANSLATE_NOOP("Form3", "こうして、求めたい量ごとに正しい後方散乱係数を使い分けることができます。")},
     {"Command2", Kind::Button, 10785, 8895, 1500, 450, "Close"},
 };
 
@@ -527,7 +367,7 @@ const ControlSpec kForm3Controls[] = {
 
 // ---------------------------------------------------------------------------
 
-Form2::Form2(Shell& shell) : Form(QStringLiteral("後方散乱係数"), 12555, 10410, kForm2Controls), shell_(shell)
+Form2::Form2(Shell& shell) : Form(tr("後方散乱係数"), 12555, 10410, kForm2Controls, "Form2"), shell_(shell)
 {
   for (const char* name : {"Label1", "Label2", "Label6", "Label9"}) embolden(label(name));
   // The figures take about ten milliseconds to compute; they are computed
@@ -547,7 +387,7 @@ void Form2::Command1_Click()
 
 void Form2::Command2_Click() { hide(); }
 
-Form3::Form3(Shell& shell) : Form(QStringLiteral("後方散乱係数"), 12525, 9555, kForm3Controls), shell_(shell)
+Form3::Form3(Shell& shell) : Form(tr("後方散乱係数"), 12525, 9555, kForm3Controls, "Form3"), shell_(shell)
 {
   embolden(label("Label1"));
   for (const char* name : {"Label2", "Label3", "Label4", "Label6", "Label7", "Label11", "Label14"})

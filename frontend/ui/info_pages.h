@@ -3,6 +3,8 @@
 // program computes air-kerma, soft-tissue and skin-dose factors (Form3).
 #pragma once
 
+#include <QCoreApplication>
+
 #include "form_builder.h"
 
 namespace bsf::ui {
@@ -12,6 +14,8 @@ class Shell;
 // First page: the three problems of the conventional way of obtaining a
 // backscatter factor, with the two graphs that show the first two.
 class Form2 : public Form {
+  Q_DECLARE_TR_FUNCTIONS(Form2)
+
  public:
   explicit Form2(Shell& shell);
 
@@ -25,6 +29,8 @@ class Form2 : public Form {
 // Second page: the third problem in full, with the definitions of the water
 // and the air-kerma backscatter factors.
 class Form3 : public Form {
+  Q_DECLARE_TR_FUNCTIONS(Form3)
+
  public:
   explicit Form3(Shell& shell);
 

@@ -13,8 +13,10 @@
 
 #include "condition_checks.h"
 #include "conditions_forms.h"
+#include "exposure_defaults.h"
 #include "free_format.h"
 #include "illustrations.h"
+#include "language.h"
 #include "joken_writer.h"
 #include "number_text.h"
 #include "picture_box.h"
@@ -24,31 +26,32 @@ namespace bsf::ui {
 
 namespace {
 
-constexpr const char* kDefaultHistories = "50000000";
+constexpr const char* kDefaultHistories = default_text(Condition::HistoryCount);
 
 const ControlSpec kControls[] = {
     // name      kind           left   top   width height caption
     {"Frame1", Kind::Frame, 600, 120, 11415, 1095, " Select surface type "},
+    // "Clyndrical" is kept as users know the dialog; do not correct it.
     {"Option1", Kind::Option, 360, 480, 2775, 375, "Clyndrical type", "Frame1"},
     {"Option2", Kind::Option, 4080, 480, 3135, 375, "Elliptic cylinder type", "Frame1"},
     {"Option3", Kind::Option, 8160, 480, 3015, 375, "Racetrack type", "Frame1"},
     {"Label3", Kind::Label, 720, 1680, 2295, 375, "Curvature radius"},
-    {"Text1", Kind::Text, 1560, 2040, 1095, 465, "20"},
+    {"Text1", Kind::Text, 1560, 2040, 1095, 465, default_text(Condition::CylinderRadius)},
     {"Label4", Kind::Label, 2760, 2160, 495, 375, "cm"},
     {"Label7", Kind::Label, 5040, 1320, 2295, 375, "Horizontal axis"},
-    {"Text2", Kind::Text, 5640, 1680, 1095, 465, "30"},
+    {"Text2", Kind::Text, 5640, 1680, 1095, 465, default_text(Condition::EllipseHorizontal)},
     {"Label6", Kind::Label, 6840, 1800, 495, 375, "cm"},
     {"Label5", Kind::Label, 5280, 2280, 2055, 375, "Vertical axis"},
-    {"Text3", Kind::Text, 5640, 2640, 1095, 465, "20"},
+    {"Text3", Kind::Text, 5640, 2640, 1095, 465, default_text(Condition::EllipseVertical)},
     {"Label8", Kind::Label, 6840, 2760, 495, 375, "cm"},
     {"Label10", Kind::Label, 9600, 1440, 600, 375, "a ="},
-    {"Text4", Kind::Text, 10200, 1440, 1095, 465, "20"},
+    {"Text4", Kind::Text, 10200, 1440, 1095, 465, default_text(Condition::RacetrackA)},
     {"Label2", Kind::Label, 11400, 1560, 495, 375, "cm"},
     {"Label11", Kind::Label, 9600, 2040, 600, 375, "b ="},
-    {"Text5", Kind::Text, 10200, 2040, 1095, 465, "20"},
+    {"Text5", Kind::Text, 10200, 2040, 1095, 465, default_text(Condition::RacetrackB)},
     {"Label9", Kind::Label, 11400, 2160, 495, 375, "cm"},
     {"Label13", Kind::Label, 9000, 2760, 1200, 375, "Length ="},
-    {"Text6", Kind::Text, 10200, 2640, 1095, 465, "80"},
+    {"Text6", Kind::Text, 10200, 2640, 1095, 465, default_text(Condition::RacetrackLength)},
     {"Label12", Kind::Label, 11400, 2760, 495, 375, "cm"},
     {"Picture2", Kind::Picture, 240, 3360, 3855, 3015},
     {"Picture1", Kind::Picture, 4320, 3360, 3855, 3015},
@@ -107,7 +110,7 @@ void paint_sketch(QPainter& p, const QRect& area, const std::vector<SketchItem>&
   p.restore();
 }
 
-Form13::Form13(Shell& shell) : Form(u8("  入射表面の形状"), 20565, 8115, kControls), shell_(shell)
+Form13::Form13(Shell& shell) : Form(tr("  入射表面の形状"), 20565, 8115, kControls), shell_(shell)
 {
   QComboBox* c = combo("Combo1");
   c->setEditable(true);
@@ -138,10 +141,10 @@ void Form13::prepare_opening()
   picture("Picture4")->set_drawing({});
 }
 
-int Form13::chosen_shape() const
+Phantom Form13::chosen_shape() const
 {
-  if (option("Option3")->isChecked()) return 4;
-  return option("Option2")->isChecked() ? 2 : 1;
+  if (option("Option3")->isChecked()) return Phantom::Racetrack;
+  return option("Option2")->isChecked() ? Phantom::EllipticCylinder : Phantom::Cylinder;
 }
 
 namespace {
@@ -155,19 +158,20 @@ struct SizeBox {
   double ExposureConditions::*field;
 };
 
-std::vector<SizeBox> size_boxes(int phantom_shape)
+std::vector<SizeBox> size_boxes(Phantom phantom)
 {
-  switch (phantom_shape) {
-    case 1: return {{"Text1", Condition::CylinderRadius, &ExposureConditions::CylinderRadius}};
-    case 2:
+  switch (phantom) {
+    case Phantom::Cylinder: return {{"Text1", Condition::CylinderRadius, &ExposureConditions::CylinderRadius}};
+    case Phantom::EllipticCylinder:
       return {{"Text2", Condition::EllipseHorizontal, &ExposureConditions::EllipseHorizontal},
               {"Text3", Condition::EllipseVertical, &ExposureConditions::EllipseVertical}};
-    case 4:
+    case Phantom::Racetrack:
       return {{"Text4", Condition::RacetrackA, &ExposureConditions::RacetrackA},
               {"Text5", Condition::RacetrackB, &ExposureConditions::RacetrackB},
               {"Text6", Condition::RacetrackLength, &ExposureConditions::RacetrackLength}};
-    default: return {};
+    case Phantom::None: break;
   }
+  return {};
 }
 
 // The Monte Carlo form's boxes that go into joken.txt at OK.
@@ -210,7 +214,7 @@ void Form13::Command6_Click()
 bool Form13::read_values(Form5& form5, ExposureConditions& out)
 {
   auto refuse = [&](const ConditionProblem& p, QLineEdit* box, const QString& before) {
-    warn(this, before + QString::fromStdString(p.message));
+    warn(this, before + problem_text(p));
     if (box) {
       box->window()->activateWindow();
       box->setFocus(Qt::OtherFocusReason);
@@ -244,11 +248,11 @@ bool Form13::read_values(Form5& form5, ExposureConditions& out)
   out.HistoryCount = static_cast<std::int32_t>(histories);
   for (const SizeBox& b : size_boxes(chosen_shape()))
     if (!take(text(b.box), text(b.box)->text(), b.which, out.*b.field, {})) return false;
-  const QString on_form5 = u8("モンテカルロ計算の画面の条件を直してから OK を押してください。\n\n");
+  const QString on_form5 = tr("モンテカルロ計算の画面の条件を直してから OK を押してください。\n\n");
   for (const FormBox& b : kForm5Boxes)
     if (!take(form5.text(b.box), form5.text(b.box)->text(), b.which, out.*b.field, on_form5)) return false;
   // The phantom against the beam, as the engine will check it.
-  out.PhantomShape = static_cast<std::int16_t>(chosen_shape());
+  out.PhantomShape = phantom_code(chosen_shape());
   if (const auto p = check_phantom(out)) {
     QLineEdit* box = nullptr;
     for (const SizeBox& b : size_boxes(chosen_shape()))
@@ -268,23 +272,24 @@ void Form13::Command1_Click()
   shell_.guarded([&] {
     ExposureConditions values = shell_.state();
     if (!read_values(*form5, values)) return;
-    const int shape = chosen_shape();
-    values.PhantomShape = static_cast<std::int16_t>(shape);
+    const Phantom shape = chosen_shape();
+    values.PhantomShape = phantom_code(shape);
     try {
       write_joken(shell_.working_dir(), values);
     } catch (const DataFileError& e) {
       if (e.kind() != DataFileError::Kind::CannotWrite) throw;
       // The dialog stays open with its values; the last confirmed phantom
       // and its file stay in force.
-      warn(this, QString::fromStdString(japanese_message(e)) + u8("\n\n形状は確定されていません。"));
+      warn(this, in_language(japanese_message(e), e.what()) + tr("\n\n形状は確定されていません。"));
       return;
     }
     shell_.state() = values;
     QLabel* surface = form5->label("Label14");
     switch (shape) {
-      case 1: surface->setText(u8("半径 ") + text("Text1")->text() + u8("cm の円柱表面")); break;
-      case 2: surface->setText(text("Text2")->text() + " : " + text("Text3")->text() + u8("cmの楕円柱表面")); break;
-      default: surface->setText(u8("レーストラック型モデルの表面")); break;
+      case Phantom::Cylinder: surface->setText(tr("半径 %1cm の円柱表面").arg(text("Text1")->text())); break;
+      case Phantom::EllipticCylinder: surface->setText(tr("%1 : %2cmの楕円柱表面").arg(text("Text2")->text(), text("Text3")->text())); break;
+      case Phantom::Racetrack:
+      case Phantom::None: surface->setText(tr("レーストラック型モデルの表面")); break;
     }
     form5->phantom_confirmed(shape);
     hide();

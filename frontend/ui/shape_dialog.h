@@ -3,6 +3,8 @@
 // request; "OK" writes the engine's run conditions, joken.txt.
 #pragma once
 
+#include <QCoreApplication>
+
 #include <vector>
 
 #include "exposure.h"
@@ -16,6 +18,8 @@ class Shell;
 class Form5;
 
 class Form13 : public Form {
+  Q_DECLARE_TR_FUNCTIONS(Form13)
+
  public:
   explicit Form13(Shell& shell);
 
@@ -24,10 +28,9 @@ class Form13 : public Form {
   // sketch cleared. The size boxes keep what the user typed before.
   void prepare_opening();
 
-  // The shape the option buttons show: 1 cylinder, 2 elliptic cylinder, 4
-  // racetrack. It becomes the run's phantom only at OK: a Cancel or a close
+  // The shape the option buttons show. It becomes the run's phantom only at OK: a Cancel or a close
   // leaves the last confirmed one (and its joken.txt) in force.
-  int chosen_shape() const;
+  Phantom chosen_shape() const;
 
   void Command6_Click();  // "Shape Check "
   void Command1_Click();  // "OK"

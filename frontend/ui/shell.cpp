@@ -11,6 +11,7 @@
 #include "dose_form.h"
 #include "free_format.h"
 #include "info_pages.h"
+#include "language.h"
 #include "menu_form.h"
 #include "shape_dialog.h"
 
@@ -96,18 +97,18 @@ bool Shell::guarded(const std::function<void()>& work)
     work();
     return true;
   } catch (const DataFileError& e) {
-    what = QString::fromUtf8("データファイルを読み書きできません。\n\n") + QString::fromStdString(japanese_message(e));
+    what = tr("データファイルを読み書きできません。\n\n%1").arg(in_language(japanese_message(e), e.what()));
   } catch (const EngineStartError& e) {
-    what = QString::fromUtf8("計算プログラムを起動できません。\n\n") + QString::fromStdString(e.japanese());
+    what = tr("計算プログラムを起動できません。\n\n%1").arg(in_language(e.japanese(), e.what()));
   } catch (const NumericFault& e) {
-    what = QString::fromUtf8("計算中に数値の異常が起きました。\n\n") + QString::fromUtf8(e.what());
+    what = tr("計算中に数値の異常が起きました。\n\n%1").arg(QString::fromUtf8(e.what()));
   } catch (const std::exception& e) {
     // The technical account goes to the terminal, for a bug report; the
     // box stays in the user's language.
     std::cerr << "Orbisan: unexpected error: " << e.what() << "\n";
-    what = QString::fromUtf8("予期しないエラーが起きました。");
+    what = tr("予期しないエラーが起きました。");
   }
-  warn(nullptr, what + QString::fromUtf8("\n\nOrbisan を終了します。"));
+  warn(nullptr, what + tr("\n\nOrbisan を終了します。"));
   end_program(1);
   return false;
 }

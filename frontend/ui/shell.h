@@ -3,6 +3,7 @@
 // navigation between them, and the end of the program.
 #pragma once
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QString>
 #include <filesystem>
@@ -26,6 +27,8 @@ class Form13;
 class DoseForm;
 
 class Shell {
+  Q_DECLARE_TR_FUNCTIONS(Shell)
+
  public:
   // How the program stops: by default the application's event loop is told
   // to return `status`.

@@ -37,14 +37,14 @@ std::vector<SketchItem> shape_sketch(const SketchInputs& in)
     out.push_back(SketchLine{h, -v, h, kBodyEnd, 3, kBlue});
     out.push_back(SketchLine{-h, -v, -h, kBodyEnd, 3, kBlue});
   };
-  switch (in.phantom_shape) {
-    case 1:
+  switch (in.phantom) {
+    case Phantom::Cylinder:
       half_ellipse(10.0 * in.cylinder_radius, 10.0 * in.cylinder_radius);
       break;
-    case 2:
+    case Phantom::EllipticCylinder:
       half_ellipse(10.0 * in.ellipse_horizontal, 10.0 * in.ellipse_vertical);
       break;
-    case 4: {
+    case Phantom::Racetrack: {
       const double a = 10.0 * in.racetrack_a;
       const double b = 10.0 * in.racetrack_b;
       out.push_back(SketchLine{-a / 2.0, 0.0, a / 2.0, 0.0, 3, kBlue});
@@ -54,7 +54,7 @@ std::vector<SketchItem> shape_sketch(const SketchInputs& in)
       out.push_back(SketchLine{(a + b) / 2.0, -b / 2.0, (a + b) / 2.0, kBodyEnd, 3, kBlue});
       break;
     }
-    default:
+    case Phantom::None:
       break;
   }
 

@@ -12,6 +12,8 @@
 #include <variant>
 #include <vector>
 
+#include "exposure.h"
+
 namespace bsf::ui {
 
 struct Rgb {
@@ -47,7 +49,7 @@ inline constexpr double kSketchRight = 400.0;
 inline constexpr double kSketchBottom = -600.0;
 
 struct SketchInputs {
-  int phantom_shape;         // 1 cylinder, 2 elliptic cylinder, 4 racetrack
+  Phantom phantom;
   double cylinder_radius;    // cm, read from the size boxes
   double ellipse_horizontal; // cm
   double ellipse_vertical;   // cm

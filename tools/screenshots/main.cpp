@@ -1,10 +1,11 @@
 // Takes a PNG of every window of Orbisan as a user reaches it: Form1 after
-// a calculation, the menu, both information pages, the Monte Carlo form and
-// the shape dialog with its sketch, plus the thickness warning. It works on
-// a copy of the installed data in a scratch directory, so the product's
-// working directory is left as it is.
+// a calculation, the dose window, the menu, both information pages, the
+// Monte Carlo form and the shape dialog with its sketch, plus the thickness
+// warning, in Japanese or English. It works on a copy of the installed data
+// in a scratch directory, so the product's working directory is left as it
+// is.
 //
-//   orbisan-screenshots BIN_DIR OUT_DIR
+//   orbisan-screenshots BIN_DIR OUT_DIR [ja|en]
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -17,6 +18,8 @@
 #include <cstdio>
 
 #include "conditions_forms.h"
+#include "dose_form.h"
+#include "language.h"
 #include "info_pages.h"
 #include "menu_form.h"
 #include "shape_dialog.h"
@@ -41,9 +44,14 @@ void save(QWidget* w, const QString& out, const QString& name)
 int main(int argc, char* argv[])
 {
   QApplication app(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: orbisan-screenshots BIN_DIR OUT_DIR\n");
+  const auto language = argc == 4 ? language_from_code(QString::fromLocal8Bit(argv[3])) : Language::Japanese;
+  if ((argc != 3 && argc != 4) || !language) {
+    std::fprintf(stderr, "usage: orbisan-screenshots BIN_DIR OUT_DIR [ja|en]\n");
     return 2;
+  }
+  if (!use_language(*language)) {
+    std::fprintf(stderr, "orbisan-screenshots: the English translations cannot be loaded\n");
+    return 1;
   }
   const QDir bin(QString::fromLocal8Bit(argv[1]));
   const QString out = QString::fromLocal8Bit(argv[2]);
@@ -68,6 +76,14 @@ int main(int argc, char* argv[])
   Form1& f1 = *shell.form1();
   f1.button("Command2")->click();
   save(&f1, out, "form1");
+  f1.button("CommandDose")->click();
+  DoseForm& dose = *shell.dose_form();
+  dose.text("TextKerma")->setText("2.1");
+  dose.text("TextAt")->setText("100");
+  dose.text("TextRelU")->setText("5");
+  dose.button("CommandCalc")->click();
+  save(&dose, out, "dose");
+  dose.hide();
   f1.text("Text23")->setText("25");
   f1.button("Command2")->click();  // the thickness warning
   f1.text("Text23")->setText("20");

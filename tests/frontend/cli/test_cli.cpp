@@ -396,6 +396,57 @@ TEST_F(Cli, SpectrumTableSumsToOne)
   EXPECT_NEAR(kerma, 1.0, 1e-6);
 }
 
+// The filters are typed in mm. A filter of thickness t changes the
+// spectrum by exp(-mu(E) t) bin by bin, so the ratio of the spectra with and
+// without it, taken at two energies, gives back t through published
+// attenuation coefficients (Hubbell and Seltzer, NIST X-ray mass attenuation
+// coefficients) that the program's data file does not enter: a filter read
+// in cm instead of mm comes out ten times too thick.
+TEST_F(Cli, FilterThicknessesAreReadInMillimetres)
+{
+  struct Case {
+    const char* option;
+    double mm;
+    double mass_mu_40;  // cm^2/g at 40 keV
+    double mass_mu_80;  // cm^2/g at 80 keV
+    double density;     // g/cm^3
+  };
+  const Case cases[] = {
+      {"--added-cu", 0.1, 4.862, 0.7630, 8.96},
+      {"--added-al", 2.0, 0.5685, 0.2018, 2.699},
+      {"--inherent-al", 2.0, 0.5685, 0.2018, 2.699},
+  };
+  // Relative photon numbers at 40 and 80 keV (below the tungsten K lines'
+  // bins, which the filter does not move but the normalisation would).
+  auto photons_at_40_and_80 = [&](const std::string& filter, double mm) {
+    std::string args = "spectrum --kv 100";
+    for (const char* option : {"--inherent-al", "--added-al", "--added-cu"})
+      args += std::string(" ") + option + " " + (filter == option ? std::to_string(mm) : "0");
+    const ProgramRun r = run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::istringstream in(r.out);
+    std::string line;
+    std::pair<double, double> p{0.0, 0.0};
+    while (std::getline(in, line)) {
+      const auto cells = split_csv(line);
+      if (cells.size() != 3) continue;
+      if (cells[0] == "40.0") p.first = std::stod(cells[1]);
+      if (cells[0] == "80.0") p.second = std::stod(cells[1]);
+    }
+    return p;
+  };
+  const auto bare = photons_at_40_and_80("", 0.0);
+  ASSERT_GT(bare.first, 0.0);
+  ASSERT_GT(bare.second, 0.0);
+  for (const Case& c : cases) {
+    const auto filtered = photons_at_40_and_80(c.option, c.mm);
+    ASSERT_GT(filtered.first, 0.0) << c.option;
+    const double log_ratio = std::log((filtered.second / bare.second) / (filtered.first / bare.first));
+    const double thickness_cm = log_ratio / ((c.mass_mu_40 - c.mass_mu_80) * c.density);
+    EXPECT_NEAR(thickness_cm, 0.1 * c.mm, 0.01 * 0.1 * c.mm) << c.option << " " << c.mm << " mm";
+  }
+}
+
 TEST(CliConditions, CellsAndFields)
 {
   double l = 0, s = 0;
@@ -576,6 +627,9 @@ TEST_F(Cli, DoseOptionsThatDoNotFitAreRefused)
 // error that leaves nothing behind.
 TEST_F(Cli, ReportIsOnePageWithTheDataFilesDigests)
 {
+#ifndef CLI_HAS_REPORT
+  GTEST_SKIP() << "built without Qt: no PDF report";
+#endif
   ASSERT_EQ(std::system("command -v pdftotext >/dev/null && command -v pdfinfo >/dev/null"), 0)
       << "poppler-utils (pdftotext, pdfinfo) is needed to read the report";
   const ProgramRun r = run("estimate --kv 80 --hvl 3.2 --incident-air-kerma 2.1 --at 100 --report dose.pdf");

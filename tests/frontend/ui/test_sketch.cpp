@@ -10,7 +10,7 @@
 namespace bsf::ui {
 namespace {
 
-SketchInputs defaults(int shape)
+SketchInputs defaults(Phantom shape)
 {
   return {shape, 20.0, 30.0, 20.0, 20.0, 20.0, 20.0, 100.0, 80.0, 35.6};
 }
@@ -35,7 +35,7 @@ constexpr Rgb kBlue{0, 0, 255};
 
 TEST(ShapeSketch, GridAndReferenceLinesComeFirst)
 {
-  const auto items = shape_sketch(defaults(1));
+  const auto items = shape_sketch(defaults(Phantom::Cylinder));
   const auto grid = lines(items, 1, Rgb{128, 128, 128});
   ASSERT_EQ(grid.size(), 30u);
   EXPECT_EQ(grid.front().x1, -350.0);
@@ -53,29 +53,29 @@ TEST(ShapeSketch, GridAndReferenceLinesComeFirst)
 TEST(ShapeSketch, SectionOfEachShape)
 {
   struct Case {
-    int shape;
+    Phantom shape;
     std::vector<SketchArc> arcs;
     std::vector<double> side_x;  // x of the blue side lines, each down to -500
   };
   const Case cases[] = {
-      {1, {{0, -200, 200, 200, 0, 3.14159, 3, kBlue}}, {200, -200}},
-      {2, {{0, -200, 300, 200, 0, 3.14159, 3, kBlue}}, {300, -300}},
-      {4,
+      {Phantom::Cylinder, {{0, -200, 200, 200, 0, 3.14159, 3, kBlue}}, {200, -200}},
+      {Phantom::EllipticCylinder, {{0, -200, 300, 200, 0, 3.14159, 3, kBlue}}, {300, -300}},
+      {Phantom::Racetrack,
        {{-100, -100, 100, 100, 1.570796, 3.141592, 3, kBlue}, {100, -100, 100, 100, 0, 1.570796, 3, kBlue}},
        {-200, 200}},
-      {3, {}, {}},
+      {Phantom::None, {}, {}},
   };
   for (const Case& c : cases) {
     const auto items = shape_sketch(defaults(c.shape));
     const auto a = arcs(items);
-    ASSERT_EQ(a.size(), c.arcs.size()) << c.shape;
+    ASSERT_EQ(a.size(), c.arcs.size()) << phantom_code(c.shape);
     for (std::size_t i = 0; i < a.size(); ++i) {
-      EXPECT_EQ(a[i].cx, c.arcs[i].cx) << c.shape;
-      EXPECT_EQ(a[i].cy, c.arcs[i].cy) << c.shape;
-      EXPECT_EQ(a[i].rx, c.arcs[i].rx) << c.shape;
-      EXPECT_EQ(a[i].ry, c.arcs[i].ry) << c.shape;
-      EXPECT_EQ(a[i].start, c.arcs[i].start) << c.shape;
-      EXPECT_EQ(a[i].end, c.arcs[i].end) << c.shape;
+      EXPECT_EQ(a[i].cx, c.arcs[i].cx) << phantom_code(c.shape);
+      EXPECT_EQ(a[i].cy, c.arcs[i].cy) << phantom_code(c.shape);
+      EXPECT_EQ(a[i].rx, c.arcs[i].rx) << phantom_code(c.shape);
+      EXPECT_EQ(a[i].ry, c.arcs[i].ry) << phantom_code(c.shape);
+      EXPECT_EQ(a[i].start, c.arcs[i].start) << phantom_code(c.shape);
+      EXPECT_EQ(a[i].end, c.arcs[i].end) << phantom_code(c.shape);
     }
     std::vector<double> sides;
     for (const auto& l : lines(items, 3, kBlue))
@@ -83,10 +83,10 @@ TEST(ShapeSketch, SectionOfEachShape)
         EXPECT_EQ(l.y2, -500.0);
         sides.push_back(l.x1);
       }
-    EXPECT_EQ(sides, c.side_x) << c.shape;
+    EXPECT_EQ(sides, c.side_x) << phantom_code(c.shape);
   }
   // The racetrack's flat top joins the two quarter circles.
-  const auto rt = lines(shape_sketch(defaults(4)), 3, kBlue);
+  const auto rt = lines(shape_sketch(defaults(Phantom::Racetrack)), 3, kBlue);
   ASSERT_FALSE(rt.empty());
   EXPECT_EQ(rt[0].x1, -100.0);
   EXPECT_EQ(rt[0].x2, 100.0);
@@ -95,7 +95,7 @@ TEST(ShapeSketch, SectionOfEachShape)
 
 TEST(ShapeSketch, BeamEdgesFromTheFocusToTheReceptor)
 {
-  SketchInputs in = defaults(2);
+  SketchInputs in = defaults(Phantom::EllipticCylinder);
   in.focus_receptor = 120.0;
   in.focus_surface = 70.0;
   in.field_short = 30.0;
@@ -112,7 +112,7 @@ TEST(ShapeSketch, BeamEdgesFromTheFocusToTheReceptor)
 
 TEST(ShapeSketch, ScaleTextsLast)
 {
-  const auto items = shape_sketch(defaults(1));
+  const auto items = shape_sketch(defaults(Phantom::Cylinder));
   const auto* last = std::get_if<SketchText>(&items.back());
   ASSERT_NE(last, nullptr);
   EXPECT_EQ(last->text, "X-ray");
