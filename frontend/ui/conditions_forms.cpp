@@ -441,7 +441,7 @@ std::vector<ControlSpec> form1_controls()
       {"Label14", Kind::Label, 240, 180, 13935, 375, QT_TRANSLATE_NOOP("ConditionsForm", "”微分後方散乱係数法” については、下記の文献を参照して下さい"), "Shape1"},
       {"Label15", Kind::Label, 480, 600, 13695, 615,
        QT_TRANSLATE_NOOP("ConditionsForm", "表の作り方（平板軟部組織ファントムのモンテカルロ計算）と、モンテカルロ法による計算との一致の検証は、"
-       "データ説明書 README.md（data フォルダ）に記載しています。"),
+       "データ説明書（ソースの data/README.md、インストール先の share/doc/orbisan/data-provenance.md）に記載しています。"),
        "Shape1"},
   };
   c.insert(c.end(), std::begin(own), std::end(own));

@@ -184,8 +184,8 @@ Nothing was calculated. Your input is kept as it is.</translation>
         <translation>On the “differential backscatter factor method”, see the following.</translation>
     </message>
     <message>
-        <source>表の作り方（平板軟部組織ファントムのモンテカルロ計算）と、モンテカルロ法による計算との一致の検証は、データ説明書 README.md（data フォルダ）に記載しています。</source>
-        <translation>How the tables were made (Monte Carlo runs in a flat soft-tissue phantom) and how they were checked against full Monte Carlo calculations is described in README.md in the data folder.</translation>
+        <source>表の作り方（平板軟部組織ファントムのモンテカルロ計算）と、モンテカルロ法による計算との一致の検証は、データ説明書（ソースの data/README.md、インストール先の share/doc/orbisan/data-provenance.md）に記載しています。</source>
+        <translation>How the tables were made (Monte Carlo runs in a flat soft-tissue phantom) and how they were checked against full Monte Carlo calculations is described in data/README.md of the sources, installed as share/doc/orbisan/data-provenance.md.</translation>
     </message>
     <message>
         <source>後方散乱係数</source>
