@@ -18,9 +18,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The bytes of a file; nothing when it cannot be read.
+// The bytes of a file; nothing when it cannot be read. A directory opens
+// as a stream and reads as empty: it is no file.
 std::optional<std::string> bytes_of(const fs::path& file)
 {
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec)) return std::nullopt;
   std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream s;
@@ -88,15 +91,21 @@ Workplace choose_workplace(const fs::path& current, const fs::path& program_dir,
   if (holds_data_files(current)) return {current, engines_for(current), false};
   if (holds_data_files(program_dir) && writable(program_dir)) return {program_dir, program_dir, false};
   const fs::path shared = shared_data_dir(program_dir);
-  if (!holds_data_files(shared))
-    throw DataFileError(DataFileError::Kind::NotFound, current / installed_data_files().front(), 0,
-                        "no data files in " + current.string() + ", " + program_dir.string() + " or " +
-                            shared.string());
+  if (!holds_data_files(shared)) {
+    const std::string& first = installed_data_files().front();
+    throw WorkplaceError("No data files (" + first + " and the others) in the current folder " + current.string() +
+                             ", the program's folder " + program_dir.string() + " or the installed folder " +
+                             shared.string() + ".",
+                         "データファイル（" + first + " ほか）が、現在のフォルダ " + current.string() +
+                             "、プログラムのフォルダ " + program_dir.string() + "、インストール先のフォルダ " +
+                             shared.string() + " のどれにもありません。");
+  }
   std::error_code ec;
   fs::create_directories(per_user_dir, ec);
   if (ec)
-    throw DataFileError(DataFileError::Kind::CannotWrite, per_user_dir, 0,
-                        "the working folder cannot be created: " + ec.message(), {}, ec.value());
+    throw WorkplaceError("The working folder " + per_user_dir.string() + " cannot be created: " + ec.message() + ".",
+                         "作業フォルダ " + per_user_dir.string() + " を作れません: " +
+                             japanese_os_reason(ec.value()) + "。");
   refresh_data_files(shared, per_user_dir);
   return {per_user_dir, program_dir, true};
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,17 @@ struct Workplace {
 // folder when it holds them and can be written; else the per-user folder
 // `per_user_dir`, created and filled from the installed share folder. The
 // engines are taken from the working folder when they are there, else from
-// the program's folder. Throws DataFileError when no data files are found.
+// the program's folder. Throws WorkplaceError when no folder holds the data
+// files or the per-user folder cannot be created, DataFileError naming the
+// file when one cannot be copied.
+struct WorkplaceError : std::runtime_error {
+  WorkplaceError(const std::string& english, std::string japanese)
+      : std::runtime_error(english), japanese(std::move(japanese))
+  {
+  }
+  std::string japanese;  // the same, for the Japanese windows
+};
+
 Workplace choose_workplace(const std::filesystem::path& current, const std::filesystem::path& program_dir,
                            const std::filesystem::path& per_user_dir);
 

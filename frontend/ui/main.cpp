@@ -23,6 +23,15 @@ std::filesystem::path per_user_dir()
   return std::filesystem::path(base.toStdString()) / "orbisan" / "work";
 }
 
+// Why there is no working folder, in a box and on the standard error (a
+// start from a desktop menu shows the box, a start from a shell both).
+void cannot_start(const QString& why)
+{
+  std::fprintf(stderr, "Orbisan: %s\n", qPrintable(why));
+  bsf::ui::warn(nullptr, QCoreApplication::translate("Shell", "データファイルを用意できません。\n\n%1\n\nOrbisan を終了します。")
+                             .arg(why));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -61,9 +70,11 @@ int main(int argc, char* argv[])
   bsf::Workplace place;
   try {
     place = bsf::choose_workplace(std::filesystem::current_path(), bsf::program_dir(), per_user_dir());
+  } catch (const bsf::WorkplaceError& e) {
+    cannot_start(bsf::ui::in_language(e.japanese, e.what()));
+    return 1;
   } catch (const bsf::DataFileError& e) {
-    bsf::ui::warn(nullptr, QCoreApplication::translate("Shell", "データファイルを用意できません。\n\n%1\n\nOrbisan を終了します。")
-                               .arg(bsf::ui::in_language(bsf::japanese_message(e), e.what())));
+    cannot_start(bsf::ui::in_language(bsf::japanese_message(e), e.what()));
     return 1;
   }
   bsf::ui::Shell shell(place.work_dir, bsf::ui::EngineLauncher(bsf::ui::EngineLauncher::usual_terminals(),
