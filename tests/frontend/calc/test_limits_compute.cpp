@@ -11,21 +11,20 @@
 #include "condition_checks.h"
 #include "data_tables.h"
 #include "estimate.h"
+#include "installed_tables.h"
 #include "spectrum.h"
 
 namespace bsf {
 namespace {
 
-namespace fs = std::filesystem;
-const fs::path kDataDir = fs::path(__FILE__).parent_path() / "../../../data";
 
 double lo(Condition c) { return limit_of(c).low; }
 double hi(Condition c) { return limit_of(c).high; }
 
 TEST(AcceptedConditionsCompute, EveryCornerOfTheAllowedBox)
 {
-  const AttenuationTable att = load_attenuation_table(kDataDir);
-  const DifferentialTables tables = load_differential_tables(kDataDir);
+  const AttenuationTable& att = test::installed_attenuation();
+  const DifferentialTables& tables = test::installed_differential();
   int corners = 0;
   for (int waveform = 1; waveform <= 3; ++waveform)
     for (double kv : {lo(Condition::TubeVoltage), hi(Condition::TubeVoltage)})

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "data_tables.h"
+#include "installed_tables.h"
 #include "free_format.h"
 #include "patient_dose.h"
 #include "sha256.h"
@@ -17,13 +18,9 @@ namespace bsf {
 namespace {
 
 namespace fs = std::filesystem;
-const fs::path kDataDir = fs::path(__FILE__).parent_path() / "../../../data";
+using test::kDataDir;
 
-const AttenuationTable& table()
-{
-  static const AttenuationTable t = load_attenuation_table(kDataDir);
-  return t;
-}
+const AttenuationTable& table() { return test::installed_attenuation(); }
 
 ExposureConditions beam(double kv, double added_al_mm = 1.0)
 {

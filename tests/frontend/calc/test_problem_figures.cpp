@@ -5,19 +5,17 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "data_tables.h"
+#include "installed_tables.h"
 #include "problem_figures.h"
 
 namespace bsf {
 namespace {
 
-namespace fs = std::filesystem;
-const fs::path kDataDir = fs::path(__FILE__).parent_path() / "../../../data";
 
 const ProblemFigures& figures()
 {
   static const ProblemFigures f =
-      compute_problem_figures(load_attenuation_table(kDataDir), load_differential_tables(kDataDir));
+      compute_problem_figures(test::installed_attenuation(), test::installed_differential());
   return f;
 }
 

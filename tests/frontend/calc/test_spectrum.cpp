@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "data_tables.h"
+#include "installed_tables.h"
 #include "free_format.h"
 #include "number_text.h"
 #include "spectrum.h"
@@ -23,13 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kDataDir = fs::path(__FILE__).parent_path() / "../../../data";
 
-const AttenuationTable& table()
-{
-  static const AttenuationTable t = load_attenuation_table(kDataDir);
-  return t;
-}
+const AttenuationTable& table() { return test::installed_attenuation(); }
 
 ExposureConditions conditions(int waveform, double kv, double inherent = 0.25, double al = 0.1, double cu = 0.0,
                               double angle = 12.0)
