@@ -365,7 +365,7 @@ void ConditionsForm::Command2_Click()
       calculate();
     } catch (const DataFileError& e) {
       if (e.kind() != DataFileError::Kind::CannotWrite) throw;
-      warn(this, in_language(japanese_message(e), e.what()) + tr("\n\n計算は行われていません。入力はそのまま残っています。"));
+      warn(this, data_error_text(e) + tr("\n\n計算は行われていません。入力はそのまま残っています。"));
     } catch (const EngineStartError& e) {
       warn(this, tr("計算プログラムを起動できません。\n\n%1").arg(in_language(e.japanese(), e.what())));
     }

@@ -356,7 +356,7 @@ std::optional<report::DoseReport> DoseForm::traced_report()
     return make_report();
   } catch (const DataFileError& e) {
     warn(this, Text::tr("データファイルを読めないため、報告を作れません。\n\n%1")
-                   .arg(in_language(japanese_message(e), e.what())));
+                   .arg(data_error_text(e)));
     return std::nullopt;
   }
 }

@@ -75,6 +75,8 @@ QString in_language(const std::string& japanese, const std::string& english)
   return QString::fromStdString(g_language == Language::English ? english : japanese);
 }
 
+QString data_error_text(const DataFileError& e) { return in_language(japanese_message(e), e.what()); }
+
 QString problem_text(const ConditionProblem& problem)
 {
   if (g_language == Language::Japanese) return QString::fromStdString(problem.message);

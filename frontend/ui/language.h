@@ -11,6 +11,7 @@
 #include <string>
 
 #include "condition_checks.h"
+#include "free_format.h"
 
 namespace bsf::ui {
 
@@ -39,6 +40,10 @@ Language current_language();
 
 // A text the calculations give in both languages, in the windows' one.
 QString in_language(const std::string& japanese, const std::string& english);
+
+// A data file's error (the file, the line, the value or the system's
+// reason), in the windows' language.
+QString data_error_text(const DataFileError& e);
 
 // A refused value's message, in the windows' language (the English one, made
 // for the command line, as a sentence).

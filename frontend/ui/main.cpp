@@ -74,7 +74,7 @@ int main(int argc, char* argv[])
     cannot_start(bsf::ui::in_language(e.japanese, e.what()));
     return 1;
   } catch (const bsf::DataFileError& e) {
-    cannot_start(bsf::ui::in_language(bsf::japanese_message(e), e.what()));
+    cannot_start(bsf::ui::data_error_text(e));
     return 1;
   }
   bsf::ui::Shell shell(place.work_dir, bsf::ui::EngineLauncher(bsf::ui::EngineLauncher::usual_terminals(),

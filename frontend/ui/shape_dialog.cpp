@@ -280,7 +280,7 @@ void Form13::Command1_Click()
       if (e.kind() != DataFileError::Kind::CannotWrite) throw;
       // The dialog stays open with its values; the last confirmed phantom
       // and its file stay in force.
-      warn(this, in_language(japanese_message(e), e.what()) + tr("\n\n形状は確定されていません。"));
+      warn(this, data_error_text(e) + tr("\n\n形状は確定されていません。"));
       return;
     }
     shell_.state() = values;

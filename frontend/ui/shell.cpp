@@ -97,7 +97,7 @@ bool Shell::guarded(const std::function<void()>& work)
     work();
     return true;
   } catch (const DataFileError& e) {
-    what = tr("データファイルを読み書きできません。\n\n%1").arg(in_language(japanese_message(e), e.what()));
+    what = tr("データファイルを読み書きできません。\n\n%1").arg(data_error_text(e));
   } catch (const EngineStartError& e) {
     what = tr("計算プログラムを起動できません。\n\n%1").arg(in_language(e.japanese(), e.what()));
   } catch (const NumericFault& e) {
